@@ -1,0 +1,60 @@
+#pragma once
+// Everything that leaves the process or waits on a person goes through one of
+// these interfaces, so tests can run every path with scripted fakes.
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QWidget;
+
+namespace vv {
+
+// Answers of a message box, with the numbers the classic MsgBox used.
+enum MsgAnswer { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+// Style numbers: buttons (0 OK, 1 OK/Cancel, 4 Yes/No, 5 Retry/Cancel) plus
+// icon (16 critical, 32 question, 48 exclamation, 64 information).
+class MessageBoxSeam {
+public:
+    virtual ~MessageBoxSeam() = default;
+    virtual int MsgBox(QWidget *owner, const QString &text, int style, const QString &title) = 0;
+    // Returns the entered text, or "" on Cancel.
+    virtual QString InputBox(QWidget *owner, const QString &prompt, const QString &title,
+                             const QString &defaultText) = 0;
+};
+
+class FileDialogSeam {
+public:
+    virtual ~FileDialogSeam() = default;
+    // filter: "Desc|pattern|Desc|pattern". folder is in/out: on success it
+    // receives the chosen file's folder with a trailing separator; on cancel it
+    // stays as it was and "" is returned. Returns the file name alone.
+    virtual QString ShowFileDialog(QWidget *owner, const QString &title, QString &folder,
+                                   const QString &initialName, const QString &filter,
+                                   const QString &defaultExt, int mode) = 0;
+};
+
+class ProcessSeam {
+public:
+    virtual ~ProcessSeam() = default;
+    // Starts a Windows-style command line detached, never through a shell.
+    // Returns false and fills error (German, for the user) when it could not start.
+    virtual bool StartCommandLine(const QString &commandLine, QString *error) = 0;
+    virtual bool OpenUrl(const QUrl &url) = 0;
+};
+
+class ClockSeam {
+public:
+    virtual ~ClockSeam() = default;
+    virtual double SecondsSinceMidnight() = 0;
+};
+
+class ExitSeam {
+public:
+    virtual ~ExitSeam() = default;
+    // Ends the process at once with the code: no settings, no close handling.
+    virtual void ExitNow(int code) = 0;
+};
+
+} // namespace vv

@@ -1,0 +1,20 @@
+#pragma once
+// The seams a window is handed when it is made. Tests pass fakes; the program
+// passes the production implementations. Nothing here is owned.
+
+#include "Seams.h"
+
+namespace vv {
+
+class Registry;
+
+struct Services {
+    MessageBoxSeam *msg = nullptr;
+    FileDialogSeam *fileDialog = nullptr;
+    ProcessSeam *process = nullptr;
+    ClockSeam *clock = nullptr;
+    ExitSeam *exit = nullptr;
+    Registry *registry = nullptr;
+};
+
+} // namespace vv
