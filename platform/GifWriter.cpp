@@ -1,0 +1,249 @@
+#include "GifWriter.h"
+
+#include <QHash>
+#include <QSaveFile>
+
+#include <cstdint>
+#include <vector>
+
+namespace vv {
+namespace {
+
+constexpr int kMaxCodes = 4096; // 12-bit LZW codes
+
+struct IndexedImage {
+    std::vector<QRgb> palette;
+    std::vector<uint8_t> pixels;
+    int transparent = -1;
+};
+
+bool IsTransparent(QRgb pixel)
+{
+    return qAlpha(pixel) < 128;
+}
+
+int CubeIndex(QRgb c)
+{
+    const int r = (qRed(c) * 5 + 127) / 255;
+    const int g = (qGreen(c) * 6 + 127) / 255;
+    const int b = (qBlue(c) * 5 + 127) / 255;
+    return (r * 7 + g) * 6 + b;
+}
+
+std::vector<QRgb> CubePalette()
+{
+    std::vector<QRgb> palette;
+    palette.reserve(6 * 7 * 6);
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 7; ++g)
+            for (int b = 0; b < 6; ++b)
+                palette.push_back(qRgb(r * 255 / 5, (g * 255 + 3) / 6, b * 255 / 5));
+    return palette;
+}
+
+IndexedImage Quantise(const QImage &source)
+{
+    const QImage img = source.convertToFormat(QImage::Format_ARGB32);
+    const int w = img.width();
+    const int h = img.height();
+
+    // Exact colours when they fit, which keeps flat drawings lossless.
+    QHash<QRgb, int> exact;
+    bool anyTransparent = false;
+    bool fits = true;
+    for (int y = 0; y < h; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            if (IsTransparent(line[x])) {
+                anyTransparent = true;
+                continue;
+            }
+            if (!fits)
+                continue;
+            const QRgb rgb = line[x] | 0xff000000u;
+            if (!exact.contains(rgb)) {
+                if (exact.size() == 256)
+                    fits = false;
+                else
+                    exact.insert(rgb, int(exact.size()));
+            }
+        }
+    }
+    if (fits && anyTransparent && exact.size() == 256)
+        fits = false;
+
+    IndexedImage out;
+    if (fits) {
+        out.palette.resize(exact.size());
+        for (auto it = exact.cbegin(); it != exact.cend(); ++it)
+            out.palette[it.value()] = it.key();
+    } else {
+        out.palette = CubePalette();
+    }
+    if (anyTransparent) {
+        out.transparent = int(out.palette.size());
+        out.palette.push_back(qRgb(255, 255, 255));
+    }
+
+    out.pixels.resize(size_t(w) * size_t(h));
+    size_t i = 0;
+    for (int y = 0; y < h; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < w; ++x, ++i) {
+            const QRgb p = line[x];
+            if (IsTransparent(p))
+                out.pixels[i] = uint8_t(out.transparent);
+            else if (fits)
+                out.pixels[i] = uint8_t(exact.value(p | 0xff000000u));
+            else
+                out.pixels[i] = uint8_t(CubeIndex(p));
+        }
+    }
+    return out;
+}
+
+class BitWriter {
+public:
+    void Write(int code, int width)
+    {
+        acc_ |= uint32_t(code) << bits_;
+        bits_ += width;
+        while (bits_ >= 8) {
+            bytes_.append(char(acc_ & 0xff));
+            acc_ >>= 8;
+            bits_ -= 8;
+        }
+    }
+    QByteArray Finish()
+    {
+        if (bits_ > 0)
+            bytes_.append(char(acc_ & 0xff));
+        acc_ = 0;
+        bits_ = 0;
+        return bytes_;
+    }
+
+private:
+    QByteArray bytes_;
+    uint32_t acc_ = 0;
+    int bits_ = 0;
+};
+
+QByteArray Lzw(const std::vector<uint8_t> &pixels, int minCodeSize)
+{
+    const int clear = 1 << minCodeSize;
+    const int end = clear + 1;
+    // child[prefix * 256 + byte] = code of prefix+byte; 0 = none (no string
+    // ever gets code 0, that one is a single colour).
+    std::vector<uint16_t> child(size_t(kMaxCodes) * 256, 0);
+    std::vector<size_t> used;
+    used.reserve(kMaxCodes);
+
+    BitWriter out;
+    int width = minCodeSize + 1;
+    int next = end + 1;
+    out.Write(clear, width);
+
+    int prefix = pixels[0];
+    for (size_t i = 1; i < pixels.size(); ++i) {
+        const int k = pixels[i];
+        const size_t slot = size_t(prefix) * 256 + size_t(k);
+        if (child[slot] != 0) {
+            prefix = child[slot];
+            continue;
+        }
+        out.Write(prefix, width);
+        if (next < kMaxCodes) {
+            child[slot] = uint16_t(next++);
+            used.push_back(slot);
+            // The reader adds its entries one code later, so it widens when
+            // the code just added no longer fits.
+            if (next > (1 << width) && width < 12)
+                ++width;
+        } else {
+            out.Write(clear, width);
+            for (size_t s : used)
+                child[s] = 0;
+            used.clear();
+            width = minCodeSize + 1;
+            next = end + 1;
+        }
+        prefix = k;
+    }
+    out.Write(prefix, width);
+    out.Write(end, width);
+    return out.Finish();
+}
+
+void PutWord(QByteArray &out, int value)
+{
+    out.append(char(value & 0xff));
+    out.append(char((value >> 8) & 0xff));
+}
+
+} // namespace
+
+QByteArray EncodeGif(const QImage &image)
+{
+    if (image.isNull() || image.width() > 0xffff || image.height() > 0xffff)
+        return {};
+
+    const IndexedImage indexed = Quantise(image);
+    int bits = 1;
+    while ((1 << bits) < int(indexed.palette.size()))
+        ++bits;
+    const int minCodeSize = bits < 2 ? 2 : bits;
+
+    QByteArray gif("GIF89a");
+    PutWord(gif, image.width());
+    PutWord(gif, image.height());
+    gif.append(char(0x80 | ((bits - 1) << 4) | (bits - 1))); // global table
+    gif.append('\0'); // background colour index
+    gif.append('\0'); // square pixels
+    for (int i = 0; i < (1 << bits); ++i) {
+        const QRgb c = i < int(indexed.palette.size()) ? indexed.palette[i] : qRgb(0, 0, 0);
+        gif.append(char(qRed(c)));
+        gif.append(char(qGreen(c)));
+        gif.append(char(qBlue(c)));
+    }
+    if (indexed.transparent >= 0) {
+        gif.append("\x21\xf9\x04\x01", 4); // graphic control, transparency on
+        PutWord(gif, 0); // no delay
+        gif.append(char(indexed.transparent));
+        gif.append('\0');
+    }
+    gif.append('\x2c'); // image descriptor
+    PutWord(gif, 0);
+    PutWord(gif, 0);
+    PutWord(gif, image.width());
+    PutWord(gif, image.height());
+    gif.append('\0'); // no local table, not interlaced
+
+    gif.append(char(minCodeSize));
+    const QByteArray data = Lzw(indexed.pixels, minCodeSize);
+    for (qsizetype pos = 0; pos < data.size(); pos += 255) {
+        const qsizetype n = qMin<qsizetype>(255, data.size() - pos);
+        gif.append(char(n));
+        gif.append(data.constData() + pos, n);
+    }
+    gif.append('\0'); // end of image data
+    gif.append('\x3b'); // trailer
+    return gif;
+}
+
+bool WriteGif(const QImage &image, const QString &path)
+{
+    const QByteArray gif = EncodeGif(image);
+    if (gif.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(gif) != gif.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace vv
