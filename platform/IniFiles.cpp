@@ -1,0 +1,437 @@
+#include "IniFiles.h"
+
+#include "Cp1252.h"
+#include "FileLock.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringView>
+
+#include <utility>
+#include <vector>
+
+namespace vv {
+namespace {
+
+// The Windows call reads into a buffer of 255 characters with the NUL.
+constexpr qsizetype kMaxValueLength = 254;
+
+enum class Encoding { Ansi, Utf16LE, Utf16BE };
+
+// The file as text, decoded so that encoding it again gives the same bytes.
+struct IniText {
+    Encoding encoding = Encoding::Ansi;
+    QString text;
+    QByteArray trailer; // the odd last byte of a UTF-16 file
+};
+
+IniText Decode(const QByteArray &bytes)
+{
+    IniText t;
+    const auto byte = [&bytes](qsizetype i) { return char16_t(static_cast<unsigned char>(bytes[i])); };
+    if (bytes.size() >= 2 && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))) {
+        const bool little = bytes[0] == '\xFF';
+        t.encoding = little ? Encoding::Utf16LE : Encoding::Utf16BE;
+        const qsizetype units = (bytes.size() - 2) / 2;
+        t.text.resize(units);
+        QChar *out = t.text.data();
+        for (qsizetype i = 0; i < units; ++i) {
+            const char16_t lo = byte(2 + 2 * i), hi = byte(3 + 2 * i);
+            out[i] = QChar(little ? char16_t(lo | (hi << 8)) : char16_t(hi | (lo << 8)));
+        }
+        if ((bytes.size() - 2) % 2)
+            t.trailer = bytes.right(1);
+        return t;
+    }
+    t.text = FromCp1252(bytes);
+    return t;
+}
+
+QByteArray Encode(const IniText &t)
+{
+    if (t.encoding == Encoding::Ansi)
+        return ToCp1252(t.text);
+    const bool little = t.encoding == Encoding::Utf16LE;
+    QByteArray out;
+    out.reserve(2 + 2 * t.text.size() + t.trailer.size());
+    out.append(little ? "\xFF\xFE" : "\xFE\xFF", 2);
+    for (QChar ch : t.text) {
+        const char lo = char(ch.unicode() & 0xFF), hi = char(ch.unicode() >> 8);
+        out.append(little ? lo : hi);
+        out.append(little ? hi : lo);
+    }
+    out.append(t.trailer);
+    return out;
+}
+
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+QStringView Trimmed(QStringView s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.mid(b, e - b);
+}
+
+// A caller's name as the file would hold it: an ANSI file cannot hold
+// characters outside Windows-1252, so the comparison must not either.
+QString Normalise(const IniText &t, const QString &name)
+{
+    const QString trimmed = Trimmed(name).toString();
+    return t.encoding == Encoding::Ansi ? FromCp1252(ToCp1252(trimmed)) : trimmed;
+}
+
+bool SameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+struct Line {
+    enum Kind { Other, Comment, Header, Entry };
+    Kind kind = Other;
+    qsizetype start = 0;     // offset of the first character in the text
+    qsizetype length = 0;    // without the line end
+    qsizetype eolLength = 0; // 0 only for an unterminated last line
+    QStringView name;        // section name or key, trimmed
+    QStringView value;       // entries: everything after the first "="
+    qsizetype valueStart = 0; // entries: offset of the value's first non-blank
+
+    qsizetype end() const { return start + length + eolLength; }
+};
+
+Line Classify(QStringView text, qsizetype start, qsizetype length, qsizetype eolLength)
+{
+    Line line;
+    line.start = start;
+    line.length = length;
+    line.eolLength = eolLength;
+    const QStringView content = text.mid(start, length);
+    qsizetype p = 0;
+    while (p < length && IsBlank(content[p]))
+        ++p;
+    if (p == length)
+        return line;
+    if (content[p] == u';') {
+        line.kind = Line::Comment;
+    } else if (content[p] == u'[') {
+        line.kind = Line::Header;
+        const qsizetype close = content.lastIndexOf(u']');
+        line.name = Trimmed(close > p ? content.mid(p + 1, close - p - 1) : content.mid(p + 1));
+    } else {
+        const qsizetype eq = content.indexOf(u'=', p);
+        if (eq < 0)
+            return line;
+        line.kind = Line::Entry;
+        line.name = Trimmed(content.mid(p, eq - p));
+        line.value = content.mid(eq + 1);
+        qsizetype v = eq + 1;
+        while (v < length && IsBlank(content[v]))
+            ++v;
+        line.valueStart = start + v;
+    }
+    return line;
+}
+
+// Calls f(line) for each line until f returns false.
+template <typename F>
+void ForEachLine(QStringView text, F &&f)
+{
+    const QChar *data = text.data();
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype i = start;
+        while (i < size && data[i] != u'\r' && data[i] != u'\n')
+            ++i;
+        qsizetype eol = 0;
+        if (i < size)
+            eol = (data[i] == u'\r' && i + 1 < size && data[i + 1] == u'\n') ? 2 : 1;
+        if (!f(Classify(text, start, i - start, eol)))
+            return;
+        start = i + eol;
+    }
+}
+
+std::vector<Line> SplitLines(QStringView text)
+{
+    std::vector<Line> lines;
+    ForEachLine(text, [&lines](const Line &line) {
+        lines.push_back(line);
+        return true;
+    });
+    return lines;
+}
+
+QString FirstLineEnd(const QString &text, const std::vector<Line> &lines)
+{
+    for (const Line &line : lines) {
+        if (line.eolLength)
+            return text.mid(line.start + line.length, line.eolLength);
+    }
+    return QStringLiteral("\r\n");
+}
+
+QString ValueForCaller(QStringView raw)
+{
+    QStringView v = Trimmed(raw);
+    if (v.size() >= 2 && (v[0] == u'"' || v[0] == u'\'') && v.back() == v[0])
+        v = v.mid(1, v.size() - 2);
+    const qsizetype nul = v.indexOf(QChar(0));
+    if (nul >= 0)
+        v = v.left(nul);
+    if (v.size() > kMaxValueLength) {
+        v = v.left(kMaxValueLength);
+        if (v.back().isHighSurrogate())
+            v.chop(1);
+    }
+    return v.toString();
+}
+
+bool HasBreak(const QString &s)
+{
+    return s.contains(u'\r') || s.contains(u'\n') || s.contains(QChar(0));
+}
+
+bool ValidSection(const QString &section)
+{
+    return !HasBreak(section);
+}
+
+// Keys the file could not give back: they would be read as a comment, a
+// header or a different key, and every write would add another line.
+bool ValidKey(const QString &key)
+{
+    const QStringView k = Trimmed(key);
+    return !k.isEmpty() && !HasBreak(key) && !k.contains(u'=') && k[0] != u';' && k[0] != u'[';
+}
+
+QString StoredValue(const QString &value)
+{
+    qsizetype cut = value.size();
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\r' || c == u'\n' || c == QChar(0)) {
+            cut = i;
+            break;
+        }
+    }
+    return value.left(cut);
+}
+
+// Removes the ranges [first, second), given in ascending order.
+QString WithoutRanges(const QString &text, const std::vector<std::pair<qsizetype, qsizetype>> &ranges)
+{
+    QString out;
+    out.reserve(text.size());
+    qsizetype pos = 0;
+    for (const auto &r : ranges) {
+        out.append(QStringView(text).mid(pos, r.first - pos));
+        pos = r.second;
+    }
+    out.append(QStringView(text).mid(pos));
+    return out;
+}
+
+bool ApplyWrite(IniText &t, const QString &section, const QString &key, const QString &value)
+{
+    const QString sec = Normalise(t, section);
+    const QString k = Normalise(t, key);
+    const std::vector<Line> lines = SplitLines(t.text);
+
+    const Line *firstHeader = nullptr;
+    const Line *lastEntryOfFirst = nullptr;
+    bool inTarget = false, inFirst = false;
+    for (const Line &line : lines) {
+        if (line.kind == Line::Header) {
+            inTarget = SameName(line.name, sec);
+            inFirst = inTarget && !firstHeader;
+            if (inFirst)
+                firstHeader = &line;
+        } else if (line.kind == Line::Entry && inTarget) {
+            if (SameName(line.name, k)) {
+                const qsizetype end = line.start + line.length;
+                t.text.replace(line.valueStart, end - line.valueStart, value);
+                return true;
+            }
+            if (inFirst)
+                lastEntryOfFirst = &line;
+        }
+    }
+
+    const QString eol = FirstLineEnd(t.text, lines);
+    const QString entry = Trimmed(key).toString() + u'=' + value + eol;
+    if (firstHeader) {
+        const Line &anchor = lastEntryOfFirst ? *lastEntryOfFirst : *firstHeader;
+        t.text.insert(anchor.end(), anchor.eolLength ? entry : eol + entry);
+        return true;
+    }
+    if (!lines.empty() && lines.back().eolLength == 0)
+        t.text.append(eol);
+    t.text.append(u'[' + Trimmed(section).toString() + u']' + eol + entry);
+    return true;
+}
+
+bool ApplyDeleteKey(IniText &t, const QString &section, const QString &key)
+{
+    const QString sec = Normalise(t, section);
+    const QString k = Normalise(t, key);
+    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    bool inTarget = false;
+    ForEachLine(t.text, [&](const Line &line) {
+        if (line.kind == Line::Header)
+            inTarget = SameName(line.name, sec);
+        else if (line.kind == Line::Entry && inTarget && SameName(line.name, k))
+            ranges.emplace_back(line.start, line.end());
+        return true;
+    });
+    if (ranges.empty())
+        return false;
+    t.text = WithoutRanges(t.text, ranges);
+    return true;
+}
+
+bool ApplyDeleteSection(IniText &t, const QString &section)
+{
+    const QString sec = Normalise(t, section);
+    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    bool inTarget = false;
+    ForEachLine(t.text, [&](const Line &line) {
+        if (line.kind == Line::Header)
+            inTarget = SameName(line.name, sec);
+        if (!inTarget)
+            return true;
+        if (!ranges.empty() && ranges.back().second == line.start)
+            ranges.back().second = line.end();
+        else
+            ranges.emplace_back(line.start, line.end());
+        return true;
+    });
+    if (ranges.empty())
+        return false;
+    t.text = WithoutRanges(t.text, ranges);
+    return true;
+}
+
+// The rename would replace a symbolic link by a plain file; write where it points.
+QString WriteTarget(const QString &file)
+{
+    const QFileInfo info(file);
+    if (info.isSymLink()) {
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+    }
+    return info.absoluteFilePath();
+}
+
+// Root passes every access check, so "read-only" also means: no write bit at all,
+// as the Windows attribute would say.
+bool IsWritable(const QFileInfo &info)
+{
+    return info.isWritable()
+        && (info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+}
+
+enum class Change { Write, DeleteKey, DeleteSection };
+
+int Modify(const QString &file, Change change, const QString &section, const QString &key,
+           const QString &value)
+{
+    if (file.isEmpty() || !ValidSection(section) || (change != Change::DeleteSection && !ValidKey(key)))
+        return 0;
+    const QString path = WriteTarget(file);
+    const QFileInfo info(path);
+    if (info.isDir() || (info.exists() && !IsWritable(info)))
+        return 0;
+    if (!info.exists() && change != Change::Write)
+        return 1;
+
+    FileLock lock(path);
+    if (!lock.Lock(FileLockTimeoutMs()))
+        return 0;
+
+    // Read again under the lock: another writer may have changed it meanwhile.
+    QFile in(path);
+    QByteArray before;
+    const bool existed = in.exists();
+    if (existed) {
+        if (!in.open(QIODevice::ReadOnly))
+            return 0;
+        before = in.readAll();
+        if (in.error() != QFileDevice::NoError)
+            return 0;
+        in.close();
+    } else if (change != Change::Write) {
+        return 1;
+    }
+
+    IniText t = Decode(before);
+    bool changed = false;
+    switch (change) {
+    case Change::Write:
+        changed = ApplyWrite(t, section, key, StoredValue(value));
+        break;
+    case Change::DeleteKey:
+        changed = ApplyDeleteKey(t, section, key);
+        break;
+    case Change::DeleteSection:
+        changed = ApplyDeleteSection(t, section);
+        break;
+    }
+    if (!changed)
+        return 1;
+    const QByteArray after = Encode(t);
+    if (existed && after == before)
+        return 1;
+    return ReplaceFileContents(path, after) ? 1 : 0;
+}
+
+} // namespace
+
+QString ReadIniValue(const QString &file, const QString &section, const QString &key)
+{
+    QFile in(file);
+    if (file.isEmpty() || !in.open(QIODevice::ReadOnly))
+        return QString();
+    const IniText t = Decode(in.readAll());
+    in.close();
+    const QString sec = Normalise(t, section);
+    const QString k = Normalise(t, key);
+    if (k.isEmpty())
+        return QString();
+
+    QString found;
+    bool inTarget = false;
+    ForEachLine(t.text, [&](const Line &line) {
+        if (line.kind == Line::Header) {
+            inTarget = SameName(line.name, sec);
+        } else if (line.kind == Line::Entry && inTarget && SameName(line.name, k)) {
+            found = ValueForCaller(line.value);
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value)
+{
+    return Modify(file, Change::Write, section, key, value);
+}
+
+int DeleteIniKey(const QString &file, const QString &section, const QString &key)
+{
+    return Modify(file, Change::DeleteKey, section, key, QString());
+}
+
+int DeleteIniSection(const QString &file, const QString &section)
+{
+    return Modify(file, Change::DeleteSection, section, QString(), QString());
+}
+
+} // namespace vv
