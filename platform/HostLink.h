@@ -1,0 +1,76 @@
+#pragma once
+// The link through which a host (and a second start of the program) talks to
+// the running program of one installation folder: a local socket that only
+// the same user can reach, named after the installation folder so that two
+// installations never collide.
+//
+// One message per connection: "VVHL", version byte 1, type byte ('T' text
+// for Text1, 'A' activate), payload length as 4 bytes big-endian, then the
+// payload in UTF-8 (empty for 'A'). The server answers a single 'K' once it
+// has taken the message; anything else, too long or too slow is dropped
+// without effect and without answer.
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace vv {
+
+// Longest payload the link takes, in UTF-8 bytes.
+constexpr int kHostLinkMaxTextBytes = 4096;
+
+// Full path of the socket (on Windows: the pipe name) for an installation
+// folder. Spellings of one folder (trailing separator, "..", symbolic links)
+// give one path. Lies in $XDG_RUNTIME_DIR when that is usable, else in
+// /tmp/veltrano-vorlagen-<uid>/. Creates nothing.
+QString HostLinkSocketPath(const QString &installDir);
+
+// Makes sure path is a folder of our own that nobody else can enter: creates
+// it with mode 0700 when missing, refuses a symbolic link, a non-folder, a
+// folder of another user or one that others may open. German error text.
+bool EnsurePrivateFolder(const QString &path, QString *error = nullptr);
+
+class HostLinkServer : public QObject {
+    Q_OBJECT
+public:
+    explicit HostLinkServer(QObject *parent = nullptr);
+    ~HostLinkServer() override;
+
+    // Listens for the installation folder. Fails (German error text) when a
+    // program of that folder already answers on the socket; a socket file
+    // nobody answers on is left over from a crash and taken over.
+    bool listen(const QString &installDir, QString *error = nullptr);
+    void close();
+    bool isListening() const;
+    QString socketPath() const;
+
+    // A connection that has not sent its whole message by then is dropped.
+    void setReadTimeout(int ms);
+    int readTimeout() const;
+
+signals:
+    // Posted to the server's event loop (so they also arrive while a modal box
+    // runs its own loop), after the sender has been answered.
+    void textReceived(const QString &text);
+    void activateRequested();
+
+private:
+    void onNewConnection();
+
+    QLocalServer *m_server = nullptr;
+    int m_readTimeoutMs = 2000;
+    QObject *m_connections = nullptr; // parent of the open connections
+};
+
+enum class HostSendResult { Delivered, NotRunning, Failed };
+
+// Sends text for Text1 and waits for the answer. Blocks; timeoutMs bounds the
+// whole exchange. A text longer than kHostLinkMaxTextBytes is not sent (Failed).
+HostSendResult SendHostText(const QString &installDir, const QString &text, int timeoutMs = 3000);
+
+// Asks a running program of the folder to bring its window to the front.
+// True when it answered: the asking start should then end.
+bool RequestActivation(const QString &installDir, int timeoutMs = 1000);
+
+} // namespace vv
