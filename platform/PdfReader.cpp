@@ -1,0 +1,139 @@
+#include "PdfReader.h"
+
+#include "Registry.h"
+#include "Seams.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace vv {
+namespace {
+
+const QString kPdfEditor = QStringLiteral("PdfEditor");
+
+QString UpToNul(const QString &s)
+{
+    const qsizetype nul = s.indexOf(QChar(0));
+    return nul < 0 ? s : s.left(nul);
+}
+
+bool IsGuiApp()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+void Yield()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+// The busy pointer stays up across the file dialog, as it always has.
+class BusyPointer {
+public:
+    BusyPointer()
+    {
+        if (IsGuiApp())
+            QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    }
+    ~BusyPointer()
+    {
+        if (IsGuiApp())
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
+
+bool ProgramFileExists(const QString &path)
+{
+    // FileServices' FileExists (with wildcards) replaces this once it is in.
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+} // namespace
+
+QString ProgramFilter()
+{
+    return QStringLiteral("Programme|*.exe; *.com; *.bat|Programme (Linux)|*|Alle Dateitypen|*.*");
+}
+
+QString TrimOpenCommand(const QString &command)
+{
+    // A command too short for a cut keeps its text: the cut is the step that
+    // fails and is skipped, and the next one runs.
+    QString s = command;
+    if (s.endsWith(QStringLiteral("\"%1\"")) && s.size() >= 5)
+        s.chop(5);
+    if (s.endsWith(QStringLiteral("%1")) && s.size() >= 3)
+        s.chop(3);
+    if (s.endsWith(u'"'))
+        s.chop(1);
+    if (s.startsWith(u'"'))
+        s.remove(0, 1);
+    return s;
+}
+
+int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
+{
+    int result = 0;
+    QString stored;
+    if (reg.ReadRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, stored))
+        stored = UpToNul(stored);
+    else
+        stored.clear();
+
+    {
+        BusyPointer busy;
+        Yield();
+        if (ProgramFileExists(stored)) {
+            result = 1;
+            Yield();
+        } else {
+            QString type;
+            if (reg.ReadRegistryValue(QStringLiteral("Software\\Classes\\.pdf"), QString(), type)) {
+                type = UpToNul(type);
+                QString command;
+                bool haveCommand = reg.ReadRegistryValue(
+                    QStringLiteral("Software\\Classes\\") + type + QStringLiteral("\\Shell\\Open\\Command"),
+                    QString(), command);
+                if (type.contains(QStringLiteral("PDFDummy"), Qt::CaseInsensitive))
+                    haveCommand = false;
+                if (!haveCommand) {
+                    result = GetPdfReader(reg, dialog, owner) == 1 ? 1 : 0;
+                } else {
+                    const QString program = TrimOpenCommand(UpToNul(command));
+                    if (!program.isEmpty()) {
+                        reg.WriteRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, program);
+                        result = 1;
+                    } else {
+                        result = GetPdfReader(reg, dialog, owner) == 1 ? 1 : 0;
+                    }
+                }
+            }
+        }
+    }
+    Yield();
+    return result;
+}
+
+int GetPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
+{
+    QString folder = QDir::currentPath();
+    // ComDlgDll's OpenFileDialog takes this call over once it is in.
+    const QString name = dialog.ShowFileDialog(owner, QStringLiteral("Datei öffnen"), folder,
+                                               QString(), ProgramFilter(), QStringLiteral("exe"), 0);
+    if (!folder.endsWith(u'/') && !folder.endsWith(QDir::separator()))
+        folder += QDir::separator();
+    const QString path = folder + name;
+    if (path.size() >= 5 && !name.isEmpty()) {
+        reg.WriteRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, path);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace vv

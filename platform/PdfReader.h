@@ -1,0 +1,30 @@
+#pragma once
+// Finding the PDF program: the stored "PdfEditor" value, else the ".pdf"
+// association, else the user's choice in a file dialog. The main window's
+// LoadPdfReader and GetPdfReader are one-line wrappers of these.
+
+#include <QString>
+
+class QWidget;
+
+namespace vv {
+
+class Registry;
+class FileDialogSeam;
+
+// 1 when "PdfEditor" names an existing file, or a program was found through
+// the association or chosen by the user (and written to "PdfEditor"); else 0.
+int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner);
+
+// Asks for the program; 1 when one was chosen (and written), else 0.
+int GetPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner);
+
+// The association's open command cut down to the program: a final "%1"
+// argument (quoted or not) and the quotation marks at both ends go, middle
+// arguments stay.
+QString TrimOpenCommand(const QString &command);
+
+// The file dialog's filter list for choosing a program.
+QString ProgramFilter();
+
+} // namespace vv
