@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QStringView>
 
-#include <utility>
 #include <vector>
 
 namespace vv {
@@ -18,11 +17,14 @@ constexpr qsizetype kMaxValueLength = 254;
 
 enum class Encoding { Ansi, Utf16LE, Utf16BE };
 
-// The file as text, decoded so that encoding it again gives the same bytes.
+// The file as text. Each character stands for a fixed number of bytes, so an
+// edit of the text maps onto the bytes and the rest of the file is copied, not
+// encoded again.
 struct IniText {
     Encoding encoding = Encoding::Ansi;
     QString text;
-    QByteArray trailer; // the odd last byte of a UTF-16 file
+
+    qsizetype ByteOffset(qsizetype pos) const { return encoding == Encoding::Ansi ? pos : 2 + 2 * pos; }
 };
 
 IniText Decode(const QByteArray &bytes)
@@ -32,35 +34,59 @@ IniText Decode(const QByteArray &bytes)
     if (bytes.size() >= 2 && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))) {
         const bool little = bytes[0] == '\xFF';
         t.encoding = little ? Encoding::Utf16LE : Encoding::Utf16BE;
-        const qsizetype units = (bytes.size() - 2) / 2;
+        const qsizetype units = (bytes.size() - 2) / 2; // an odd last byte is carried along as is
         t.text.resize(units);
         QChar *out = t.text.data();
         for (qsizetype i = 0; i < units; ++i) {
             const char16_t lo = byte(2 + 2 * i), hi = byte(3 + 2 * i);
             out[i] = QChar(little ? char16_t(lo | (hi << 8)) : char16_t(hi | (lo << 8)));
         }
-        if ((bytes.size() - 2) % 2)
-            t.trailer = bytes.right(1);
         return t;
     }
-    t.text = FromCp1252(bytes);
+    // Windows-1252 differs from Latin-1 only in 0x80..0x9F; the fast Latin-1
+    // decoder does the bulk of a large file.
+    t.text = QString::fromLatin1(bytes);
+    for (QChar &ch : t.text) {
+        if (ch.unicode() >= 0x80 && ch.unicode() < 0xA0)
+            ch = FromCp1252(QByteArray(1, char(ch.unicode()))).front();
+    }
     return t;
 }
 
-QByteArray Encode(const IniText &t)
+QByteArray EncodeFragment(Encoding encoding, const QString &text)
 {
-    if (t.encoding == Encoding::Ansi)
-        return ToCp1252(t.text);
-    const bool little = t.encoding == Encoding::Utf16LE;
+    if (encoding == Encoding::Ansi)
+        return ToCp1252(text);
+    const bool little = encoding == Encoding::Utf16LE;
     QByteArray out;
-    out.reserve(2 + 2 * t.text.size() + t.trailer.size());
-    out.append(little ? "\xFF\xFE" : "\xFE\xFF", 2);
-    for (QChar ch : t.text) {
+    out.reserve(2 * text.size());
+    for (QChar ch : text) {
         const char lo = char(ch.unicode() & 0xFF), hi = char(ch.unicode() >> 8);
         out.append(little ? lo : hi);
         out.append(little ? hi : lo);
     }
-    out.append(t.trailer);
+    return out;
+}
+
+// Replace the text [start, end) by text; edits are kept in file order.
+struct Edit {
+    qsizetype start;
+    qsizetype end;
+    QString text;
+};
+using Edits = std::vector<Edit>;
+
+QByteArray Splice(const QByteArray &before, const IniText &t, const Edits &edits)
+{
+    QByteArray out;
+    out.reserve(before.size() + 256);
+    qsizetype pos = 0;
+    for (const Edit &e : edits) {
+        out.append(before.constData() + pos, t.ByteOffset(e.start) - pos);
+        out.append(EncodeFragment(t.encoding, e.text));
+        pos = t.ByteOffset(e.end);
+    }
+    out.append(before.constData() + pos, before.size() - pos);
     return out;
 }
 
@@ -224,21 +250,7 @@ QString StoredValue(const QString &value)
     return value.left(cut);
 }
 
-// Removes the ranges [first, second), given in ascending order.
-QString WithoutRanges(const QString &text, const std::vector<std::pair<qsizetype, qsizetype>> &ranges)
-{
-    QString out;
-    out.reserve(text.size());
-    qsizetype pos = 0;
-    for (const auto &r : ranges) {
-        out.append(QStringView(text).mid(pos, r.first - pos));
-        pos = r.second;
-    }
-    out.append(QStringView(text).mid(pos));
-    return out;
-}
-
-bool ApplyWrite(IniText &t, const QString &section, const QString &key, const QString &value)
+Edits ApplyWrite(const IniText &t, const QString &section, const QString &key, const QString &value)
 {
     const QString sec = Normalise(t, section);
     const QString k = Normalise(t, key);
@@ -255,9 +267,7 @@ bool ApplyWrite(IniText &t, const QString &section, const QString &key, const QS
                 firstHeader = &line;
         } else if (line.kind == Line::Entry && inTarget) {
             if (SameName(line.name, k)) {
-                const qsizetype end = line.start + line.length;
-                t.text.replace(line.valueStart, end - line.valueStart, value);
-                return true;
+                return {{line.valueStart, line.start + line.length, value}};
             }
             if (inFirst)
                 lastEntryOfFirst = &line;
@@ -268,54 +278,46 @@ bool ApplyWrite(IniText &t, const QString &section, const QString &key, const QS
     const QString entry = Trimmed(key).toString() + u'=' + value + eol;
     if (firstHeader) {
         const Line &anchor = lastEntryOfFirst ? *lastEntryOfFirst : *firstHeader;
-        t.text.insert(anchor.end(), anchor.eolLength ? entry : eol + entry);
-        return true;
+        return {{anchor.end(), anchor.end(), anchor.eolLength ? entry : eol + entry}};
     }
-    if (!lines.empty() && lines.back().eolLength == 0)
-        t.text.append(eol);
-    t.text.append(u'[' + Trimmed(section).toString() + u']' + eol + entry);
-    return true;
+    const bool unterminated = !lines.empty() && lines.back().eolLength == 0;
+    const qsizetype end = t.text.size();
+    return {{end, end, (unterminated ? eol : QString()) + u'[' + Trimmed(section).toString() + u']' + eol + entry}};
 }
 
-bool ApplyDeleteKey(IniText &t, const QString &section, const QString &key)
+Edits ApplyDeleteKey(const IniText &t, const QString &section, const QString &key)
 {
     const QString sec = Normalise(t, section);
     const QString k = Normalise(t, key);
-    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    Edits edits;
     bool inTarget = false;
     ForEachLine(t.text, [&](const Line &line) {
         if (line.kind == Line::Header)
             inTarget = SameName(line.name, sec);
         else if (line.kind == Line::Entry && inTarget && SameName(line.name, k))
-            ranges.emplace_back(line.start, line.end());
+            edits.push_back({line.start, line.end(), QString()});
         return true;
     });
-    if (ranges.empty())
-        return false;
-    t.text = WithoutRanges(t.text, ranges);
-    return true;
+    return edits;
 }
 
-bool ApplyDeleteSection(IniText &t, const QString &section)
+Edits ApplyDeleteSection(const IniText &t, const QString &section)
 {
     const QString sec = Normalise(t, section);
-    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    Edits edits;
     bool inTarget = false;
     ForEachLine(t.text, [&](const Line &line) {
         if (line.kind == Line::Header)
             inTarget = SameName(line.name, sec);
         if (!inTarget)
             return true;
-        if (!ranges.empty() && ranges.back().second == line.start)
-            ranges.back().second = line.end();
+        if (!edits.empty() && edits.back().end == line.start)
+            edits.back().end = line.end();
         else
-            ranges.emplace_back(line.start, line.end());
+            edits.push_back({line.start, line.end(), QString()});
         return true;
     });
-    if (ranges.empty())
-        return false;
-    t.text = WithoutRanges(t.text, ranges);
-    return true;
+    return edits;
 }
 
 // The rename would replace a symbolic link by a plain file; write where it points.
@@ -370,22 +372,22 @@ int Modify(const QString &file, Change change, const QString &section, const QSt
         return 1;
     }
 
-    IniText t = Decode(before);
-    bool changed = false;
+    const IniText t = Decode(before);
+    Edits edits;
     switch (change) {
     case Change::Write:
-        changed = ApplyWrite(t, section, key, StoredValue(value));
+        edits = ApplyWrite(t, section, key, StoredValue(value));
         break;
     case Change::DeleteKey:
-        changed = ApplyDeleteKey(t, section, key);
+        edits = ApplyDeleteKey(t, section, key);
         break;
     case Change::DeleteSection:
-        changed = ApplyDeleteSection(t, section);
+        edits = ApplyDeleteSection(t, section);
         break;
     }
-    if (!changed)
+    if (edits.empty())
         return 1;
-    const QByteArray after = Encode(t);
+    const QByteArray after = Splice(before, t, edits);
     if (existed && after == before)
         return 1;
     return ReplaceFileContents(path, after) ? 1 : 0;

@@ -82,7 +82,6 @@ private slots:
     void writeCreatesMissingFile();
     void deletedSectionReadsEmpty();
     void keepsPermissionsAndLinks();
-    void leavesNoHelperFiles();
     void lockedFileIsNotWritten();
 
 private:
@@ -120,12 +119,9 @@ void TestIniFiles::read_data()
 
     QTest::newRow("plain") << B("[SET]\r\nDruck=1\r\n") << "SET" << "Druck" << "1";
     QTest::newRow("section case") << B("[CAT]\r\n01=Vollmachten\r\n") << "cat" << "01" << "Vollmachten";
-    QTest::newRow("key case") << B("[S]\r\nDoc.pdf=Hilfe\r\n") << "S" << "DOC.PDF" << "Hilfe";
     QTest::newRow("umlaut case") << B("[\xC4rzte]\r\nk=1\r\n") << QString::fromUtf8("ärzte") << "k" << "1";
     QTest::newRow("blanks and tabs ignored")
         << B("  [ S ]\t\r\n\t key \t=\t  a  b  \t\r\n") << "S" << "key" << "a  b";
-    QTest::newRow("caller blanks ignored") << B("[S]\r\nk=1\r\n") << " S\t" << " k " << "1";
-    QTest::newRow("blank inside key") << B("[S]\r\nmy key = v\r\n") << "S" << "my key" << "v";
     QTest::newRow("first duplicate key") << B("[S]\r\nk=1\r\nK=2\r\n") << "S" << "k" << "1";
     QTest::newRow("first duplicate section")
         << B("[S]\r\nk=1\r\n[T]\r\nk=3\r\n[s]\r\nk=2\r\n") << "S" << "k" << "1";
@@ -133,39 +129,28 @@ void TestIniFiles::read_data()
         << B("[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n") << "S" << "b" << "2";
     QTest::newRow("key of other section") << B("[S]\r\n[T]\r\nk=1\r\n") << "S" << "k" << "";
     QTest::newRow("before first section") << B("k=1\r\n[S]\r\nj=2\r\n") << "S" << "k" << "";
-    QTest::newRow("before first section, empty name") << B("k=1\r\n[S]\r\n") << "" << "k" << "";
-    QTest::newRow("empty section name") << B("[]\r\nk=1\r\n") << "" << "k" << "1";
     QTest::newRow("comment") << B("[S]\r\n;k=1\r\n") << "S" << "k" << "";
     QTest::newRow("indented comment") << B("[S]\r\n  ;k=1\r\nk=2\r\n") << "S" << "k" << "2";
-    QTest::newRow("commented-out header") << B("[S]\r\n;[T]\r\nk=1\r\n") << "S" << "k" << "1";
     QTest::newRow("hash is ordinary") << B("[S]\r\n#k=1\r\n") << "S" << "#k" << "1";
     QTest::newRow("semicolon in value") << B("[S]\r\nk=a ; b\r\n") << "S" << "k" << "a ; b";
     QTest::newRow("first equals splits") << B("[S]\r\nk=a=b\r\n") << "S" << "k" << "a=b";
     QTest::newRow("line without equals") << B("[S]\r\nk\r\nk=2\r\n") << "S" << "k" << "2";
-    QTest::newRow("empty value") << B("[S]\r\nk=\r\nk=2\r\n") << "S" << "k" << "";
-    QTest::newRow("missing key") << B("[S]\r\nk=1\r\n") << "S" << "j" << "";
     QTest::newRow("missing section") << B("[S]\r\nk=1\r\n") << "T" << "k" << "";
-    QTest::newRow("empty key asked") << B("[S]\r\n=1\r\n") << "S" << "" << "";
 
     QTest::newRow("double quotes") << B("[S]\r\nk=\"abc\"\r\n") << "S" << "k" << "abc";
     QTest::newRow("single quotes") << B("[S]\r\nk='abc'\r\n") << "S" << "k" << "abc";
     QTest::newRow("quotes after trimming") << B("[S]\r\nk=  \" a \"  \r\n") << "S" << "k" << " a ";
-    QTest::newRow("empty quotes") << B("[S]\r\nk=\"\"\r\n") << "S" << "k" << "";
-    QTest::newRow("lone quote") << B("[S]\r\nk=\"\r\n") << "S" << "k" << "\"";
     QTest::newRow("mixed quotes") << B("[S]\r\nk=\"abc'\r\n") << "S" << "k" << "\"abc'";
     QTest::newRow("one-sided quote") << B("[S]\r\nk=\"abc\r\n") << "S" << "k" << "\"abc";
-    QTest::newRow("inner quotes only") << B("[S]\r\nk=a\"b\"\r\n") << "S" << "k" << "a\"b\"";
     QTest::newRow("only one pair removed") << B("[S]\r\nk=\"\"x\"\"\r\n") << "S" << "k" << "\"x\"";
 
     QTest::newRow("300 chars cut to 254") << B("[S]\r\nk=") + x300 + "\r\n" << "S" << "k" << QString(254, 'x');
-    QTest::newRow("254 chars whole") << B("[S]\r\nk=") + QByteArray(254, 'x') << "S" << "k" << QString(254, 'x');
     QTest::newRow("quotes removed before cut")
         << B("[S]\r\nk=\"") + QByteArray(300, 'y') + "\"" << "S" << "k" << QString(254, 'y');
 
     QTest::newRow("LF only") << B("[S]\nk=1\nj=2\n") << "S" << "j" << "2";
     QTest::newRow("CR only") << B("[S]\rk=1\rj=2\r") << "S" << "j" << "2";
     QTest::newRow("mixed line ends") << B("[S]\r\na=1\nb=2\rc=3\r\n") << "S" << "c" << "3";
-    QTest::newRow("CR CR LF") << B("[S]\r\r\nk=1\r\r\n") << "S" << "k" << "1";
     QTest::newRow("no trailing newline") << B("[S]\r\nk=last") << "S" << "k" << "last";
 
     QTest::newRow("windows-1252") << B("[S]\r\nk=\x80 \xE4\xF6\xFC\xDF \x84x\x93\r\n") << "S" << "k"
@@ -178,18 +163,14 @@ void TestIniFiles::read_data()
                                << QString::fromUtf8("ärzte") << "K" << QString::fromUtf8("Ω „x“");
     QTest::newRow("utf-16 BE") << Utf16(QString::fromUtf8("[S]\nk=Ω\n"), false) << "S" << "k"
                                << QString::fromUtf8("Ω");
-    QTest::newRow("utf-16 odd byte") << Utf16("[S]\r\nk=1", true) + "\x01" << "S" << "k" << "1";
 
     QTest::newRow("header without bracket") << B("[S\r\nk=1\r\n") << "S" << "k" << "1";
-    QTest::newRow("text after header") << B("[S] ; note\r\nk=1\r\n") << "S" << "k" << "1";
     QTest::newRow("bracket inside name") << B("[a]b]\r\nk=1\r\n") << "a]b" << "k" << "1";
     QTest::newRow("binary junk")
         << B("\x00\x01\xFF\xFE\x81[S]\r\n\x00\x00=\x01\r\n[S]\x00\r\n\x7F=\x90\r\nk=v\x00tail\r\n")
         << "S" << "k" << "v";
     QTest::newRow("100 kB line skipped") << B("[S]\r\n") + longLine + "\r\nk=after\r\n" << "S" << "k" << "after";
     QTest::newRow("100 kB value cut") << B("[S]\r\nk=") + longLine + "\r\n" << "S" << "k" << QString(254, 'j');
-    QTest::newRow("100 kB key") << B("[S]\r\n") + longLine + "=v\r\n" << "S" << QString(longLine) << "v";
-    QTest::newRow("empty file") << QByteArray() << "S" << "k" << "";
 }
 
 void TestIniFiles::read()
@@ -226,19 +207,11 @@ void TestIniFiles::write_data()
     QTest::newRow("replace keeps spelling and blanks")
         << true << B("[s]\r\n  MyKey \t= \told value  \r\n") << int(Write) << "S" << "MYKEY" << "x y" << true
         << B("[s]\r\n  MyKey \t= \tx y\r\n");
-    QTest::newRow("replace empty value") << true << B("[S]\r\nk=\r\n") << int(Write) << "S" << "k" << "1" << true
-                                         << B("[S]\r\nk=1\r\n");
-    QTest::newRow("replace with empty value") << true << B("[S]\r\nk=1\r\n") << int(Write) << "S" << "k" << "" << true
-                                              << B("[S]\r\nk=\r\n");
     QTest::newRow("replace first duplicate") << true << B("[S]\r\nk=1\r\nk=2\r\n") << int(Write) << "S" << "k" << "9"
                                              << true << B("[S]\r\nk=9\r\nk=2\r\n");
     QTest::newRow("replace in later duplicate section")
         << true << B("[S]\r\na=1\r\n[T]\r\nb=0\r\n[S]\r\nb=2\r\n") << int(Write) << "S" << "b" << "3" << true
         << B("[S]\r\na=1\r\n[T]\r\nb=0\r\n[S]\r\nb=3\r\n");
-    QTest::newRow("replace keeps LF line end") << true << B("[S]\nk=1\nj=2\n") << int(Write) << "S" << "k" << "5"
-                                               << true << B("[S]\nk=5\nj=2\n");
-    QTest::newRow("replace unterminated last line") << true << B("[S]\r\nk=1") << int(Write) << "S" << "k" << "2"
-                                                    << true << B("[S]\r\nk=2");
     QTest::newRow("replace drops trailing blanks") << true << B("[S]\nk = 1 \n") << int(Write) << "S" << "k" << "1"
                                                    << true << B("[S]\nk = 1\n");
 
@@ -250,30 +223,19 @@ void TestIniFiles::write_data()
     QTest::newRow("new key after last entry")
         << true << B("[S]\r\na=1\r\n\r\n; Notiz\r\n[T]\r\nx=1\r\n") << int(Write) << "S" << "b" << "2" << true
         << B("[S]\r\na=1\r\nb=2\r\n\r\n; Notiz\r\n[T]\r\nx=1\r\n");
-    QTest::newRow("new key after entry past junk line")
-        << true << B("[S]\r\na=1\r\nkein Eintrag\r\nc=3\r\n; Notiz\r\n") << int(Write) << "S" << "b" << "2" << true
-        << B("[S]\r\na=1\r\nkein Eintrag\r\nc=3\r\nb=2\r\n; Notiz\r\n");
     QTest::newRow("new key in empty section") << true << B("[S]\r\n; c\r\n[T]\r\n") << int(Write) << "S" << "k" << "v"
                                               << true << B("[S]\r\nk=v\r\n; c\r\n[T]\r\n");
     QTest::newRow("new key joins first duplicate section")
         << true << B("[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n") << int(Write) << "s" << "c" << "3" << true
         << B("[S]\r\na=1\r\nc=3\r\n[T]\r\n[S]\r\nb=2\r\n");
-    QTest::newRow("new key keeps caller spelling") << true << B("[S]\r\n") << int(Write) << "s" << " Doc.PDF " << "h"
-                                                   << true << B("[S]\r\nDoc.PDF=h\r\n");
     QTest::newRow("new key after unterminated last entry")
         << true << B("[S]\r\na=1") << int(Write) << "S" << "b" << "2" << true << B("[S]\r\na=1\r\nb=2\r\n");
-    QTest::newRow("new key after unterminated header")
-        << true << B("[S]") << int(Write) << "S" << "k" << "v" << true << B("[S]\r\nk=v\r\n");
     QTest::newRow("new section at end") << true << B("[S]\r\na=1\r\n\r\n") << int(Write) << "T" << "k" << "v" << true
                                         << B("[S]\r\na=1\r\n\r\n[T]\r\nk=v\r\n");
     QTest::newRow("new section after unterminated line")
         << true << B("[S]\r\na=1") << int(Write) << "T" << "k" << "v" << true << B("[S]\r\na=1\r\n[T]\r\nk=v\r\n");
-    QTest::newRow("new section keeps caller spelling") << true << B("") << int(Write) << " Cat " << "01" << "x"
-                                                       << true << B("[Cat]\r\n01=x\r\n");
     QTest::newRow("LF file gets LF") << true << B("[S]\na=1\n") << int(Write) << "S" << "b" << "2" << true
                                      << B("[S]\na=1\nb=2\n");
-    QTest::newRow("LF file, new section") << true << B("[S]\na=1") << int(Write) << "T" << "k" << "v" << true
-                                          << B("[S]\na=1\n[T]\nk=v\n");
     QTest::newRow("CR file gets CR") << true << B("[S]\ra=1\r") << int(Write) << "S" << "b" << "2" << true
                                      << B("[S]\ra=1\rb=2\r");
     QTest::newRow("mixed file takes first line end")
@@ -286,13 +248,9 @@ void TestIniFiles::write_data()
     // Values.
     QTest::newRow("value cut at CR LF") << false << QByteArray() << int(Write) << "S" << "k" << "a\r\nb=c" << true
                                         << B("[S]\r\nk=a\r\n");
-    QTest::newRow("value cut at LF") << true << B("[S]\r\nk=1\r\n") << int(Write) << "S" << "k" << "x\ny" << true
-                                     << B("[S]\r\nk=x\r\n");
     QTest::newRow("value windows-1252") << false << QByteArray() << int(Write) << "S" << "k"
                                         << QString::fromUtf8("€ äß „x“ Ω") << true
                                         << B("[S]\r\nk=\x80 \xE4\xDF \x84x\x93 ?\r\n");
-    QTest::newRow("long value stored whole") << false << QByteArray() << int(Write) << "S" << "k" << QString(300, 'x')
-                                             << true << B("[S]\r\nk=") + QByteArray(300, 'x') + "\r\n";
 
     // Odd files.
     QTest::newRow("utf-8 bom kept, header unseen")
@@ -301,8 +259,6 @@ void TestIniFiles::write_data()
     QTest::newRow("utf-16 LE stays") << true << Utf16(QString::fromUtf8("[S]\r\nk=1\r\nj=ä\r\n"), true) << int(Write)
                                      << "S" << "k" << QString::fromUtf8("Ω€") << true
                                      << Utf16(QString::fromUtf8("[S]\r\nk=Ω€\r\nj=ä\r\n"), true);
-    QTest::newRow("utf-16 BE stays") << true << Utf16("[S]\nk=1\n", false) << int(Write) << "S" << "n" << "2" << true
-                                     << Utf16("[S]\nk=1\nn=2\n", false);
     QTest::newRow("utf-16 odd byte kept") << true << Utf16("[S]\r\nk=1\r\n", true) + "\x07" << int(Write) << "S" << "k"
                                           << "2" << true << Utf16("[S]\r\nk=2\r\n", true) + "\x07";
     QTest::newRow("binary junk kept")
@@ -322,10 +278,6 @@ void TestIniFiles::write_data()
     QTest::newRow("delete key, every duplicate")
         << true << B("[S]\r\nk=1\r\n[T]\r\nk=t\r\n[S]\r\nk=2\r\nk=3\r\n") << int(DeleteKey) << "S" << "k" << "" << true
         << B("[S]\r\n[T]\r\nk=t\r\n[S]\r\n");
-    QTest::newRow("delete unterminated last key") << true << B("[S]\na=1\nk=2") << int(DeleteKey) << "S" << "k" << ""
-                                                  << true << B("[S]\na=1\n");
-    QTest::newRow("delete key keeps comment") << true << B("[S]\r\n;k=0\r\nk=1\r\n") << int(DeleteKey) << "S" << "k"
-                                              << "" << true << B("[S]\r\n;k=0\r\n");
     QTest::newRow("delete missing key") << true << B("[S]\na=1") << int(DeleteKey) << "S" << "k" << "" << true
                                         << B("[S]\na=1");
     QTest::newRow("delete key of missing file") << false << QByteArray() << int(DeleteKey) << "S" << "k" << ""
@@ -338,12 +290,8 @@ void TestIniFiles::write_data()
     QTest::newRow("delete every duplicate section")
         << true << B("[S]\r\na=1\r\n[T]\r\nb=2\r\n[s]\r\nc=3\r\n") << int(DeleteSection) << "S" << "" << "" << true
         << B("[T]\r\nb=2\r\n");
-    QTest::newRow("delete last section") << true << B("[T]\nb=2\n[S]\na=1") << int(DeleteSection) << "S" << "" << ""
-                                         << true << B("[T]\nb=2\n");
     QTest::newRow("delete missing section") << true << B("[T]\nb=2") << int(DeleteSection) << "S" << "" << "" << true
                                             << B("[T]\nb=2");
-    QTest::newRow("delete section of missing file") << false << QByteArray() << int(DeleteSection) << "S" << "" << ""
-                                                    << false << QByteArray();
 }
 
 void TestIniFiles::write()
@@ -370,16 +318,12 @@ void TestIniFiles::roundTrip_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain") << "Vollmachten" << "Vollmachten";
-    QTest::newRow("blanks inside") << "a  b" << "a  b";
     QTest::newRow("blanks around are lost") << "  a  " << "a";
     QTest::newRow("quotes are lost") << "\"zitiert\"" << "zitiert";
-    QTest::newRow("path") << "\\Vorlagen\\Steuer\\A 1.pdf" << "\\Vorlagen\\Steuer\\A 1.pdf";
     QTest::newRow("german") << QString::fromUtf8("Ärzte & Übersicht – „Maß“") << QString::fromUtf8("Ärzte & Übersicht – „Maß“");
     QTest::newRow("no windows-1252 form") << QString::fromUtf8("Ωmega") << "?mega";
     QTest::newRow("300 chars") << QString(300, 'z') << QString(254, 'z');
     QTest::newRow("line break") << "erste\r\nzweite" << "erste";
-    QTest::newRow("equals and semicolon") << "a=b; c" << "a=b; c";
 }
 
 void TestIniFiles::roundTrip()
@@ -404,17 +348,13 @@ void TestIniFiles::refusedWrites_data()
     QTest::addColumn<bool>("readOnly");
 
     QTest::newRow("read-only, write") << int(Write) << "S" << "k" << true;
-    QTest::newRow("read-only, new key") << int(Write) << "S" << "neu" << true;
     QTest::newRow("read-only, delete key") << int(DeleteKey) << "S" << "k" << true;
     QTest::newRow("read-only, delete section") << int(DeleteSection) << "S" << "" << true;
     QTest::newRow("empty key") << int(Write) << "S" << " " << false;
     QTest::newRow("key with equals") << int(Write) << "S" << "a=b" << false;
     QTest::newRow("key like comment") << int(Write) << "S" << ";k" << false;
-    QTest::newRow("key like header") << int(Write) << "S" << "[k" << false;
     QTest::newRow("key with line break") << int(Write) << "S" << "k\nx" << false;
     QTest::newRow("section with line break") << int(Write) << "S]\r\n[T" << "k" << false;
-    QTest::newRow("delete, key with line break") << int(DeleteKey) << "S" << "k\r" << false;
-    QTest::newRow("delete section with line break") << int(DeleteSection) << "S\n" << "" << false;
 }
 
 void TestIniFiles::refusedWrites()
@@ -477,6 +417,8 @@ void TestIniFiles::deletedSectionReadsEmpty()
     QVERIFY(DeleteIniKey(file, "DIR", "01") != 0);
     QCOMPARE(ReadIniValue(file, "DIR", "01"), QString());
     QCOMPARE(ReadBytes(file), B("[DIR]\r\n"));
+    // No lock or half-written sibling is left behind.
+    QCOMPARE(m_dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"User.dat"});
 }
 
 void TestIniFiles::keepsPermissionsAndLinks()
@@ -496,16 +438,6 @@ void TestIniFiles::keepsPermissionsAndLinks()
     QVERIFY(WriteIniValue(link, "S", "k", "4") != 0);
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(ReadBytes(file), B("[S]\nk=4\n[T]\nk=3\n"));
-}
-
-void TestIniFiles::leavesNoHelperFiles()
-{
-    const QString file = path("User.dat");
-    QVERIFY(WriteIniValue(file, "S", "a", "1") != 0);
-    QVERIFY(WriteIniValue(file, "S", "b", "2") != 0);
-    QVERIFY(DeleteIniKey(file, "S", "a") != 0);
-    QVERIFY(DeleteIniSection(file, "S") != 0);
-    QCOMPARE(m_dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"User.dat"});
 }
 
 void TestIniFiles::lockedFileIsNotWritten()
