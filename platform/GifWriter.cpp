@@ -22,23 +22,45 @@ bool IsTransparent(QRgb pixel)
     return qAlpha(pixel) < 128;
 }
 
-int CubeIndex(QRgb c)
+// Fixed palette for pictures with many colours: a 6x6x6 cube, then a ramp
+// of greys between black and white, which keeps the grey edges of drawn text
+// and lines from turning into tinted cube colours.
+constexpr int kCubeSize = 6 * 6 * 6;
+
+int CubeLevel(int v)
 {
-    const int r = (qRed(c) * 5 + 127) / 255;
-    const int g = (qGreen(c) * 6 + 127) / 255;
-    const int b = (qBlue(c) * 5 + 127) / 255;
-    return (r * 7 + g) * 6 + b;
+    return (v * 5 + 127) / 255;
 }
 
-std::vector<QRgb> CubePalette()
+int MaxChannelError(QRgb a, QRgb b)
+{
+    return qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))));
+}
+
+std::vector<QRgb> FixedPalette(int greys)
 {
     std::vector<QRgb> palette;
-    palette.reserve(6 * 7 * 6);
+    palette.reserve(size_t(kCubeSize + greys));
     for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 7; ++g)
+        for (int g = 0; g < 6; ++g)
             for (int b = 0; b < 6; ++b)
-                palette.push_back(qRgb(r * 255 / 5, (g * 255 + 3) / 6, b * 255 / 5));
+                palette.push_back(qRgb(r * 51, g * 51, b * 51));
+    for (int i = 1; i <= greys; ++i) {
+        const int v = (i * 255 + (greys + 1) / 2) / (greys + 1);
+        palette.push_back(qRgb(v, v, v));
+    }
     return palette;
+}
+
+// The nearest cube colour, or the nearest grey when that is off by no more
+// in any channel, so the cube's error bound holds for every pixel.
+int FixedIndex(QRgb c, const std::vector<QRgb> &palette, int greys)
+{
+    const int cube = (CubeLevel(qRed(c)) * 6 + CubeLevel(qGreen(c))) * 6 + CubeLevel(qBlue(c));
+    const int mean = (qRed(c) + qGreen(c) + qBlue(c) + 1) / 3;
+    const int step = qBound(1, (mean * (greys + 1) + 127) / 255, greys);
+    const int grey = kCubeSize + step - 1;
+    return MaxChannelError(c, palette[size_t(grey)]) <= MaxChannelError(c, palette[size_t(cube)]) ? grey : cube;
 }
 
 IndexedImage Quantise(const QImage &source)
@@ -73,12 +95,13 @@ IndexedImage Quantise(const QImage &source)
         fits = false;
 
     IndexedImage out;
+    const int greys = anyTransparent ? 39 : 40;
     if (fits) {
         out.palette.resize(exact.size());
         for (auto it = exact.cbegin(); it != exact.cend(); ++it)
             out.palette[it.value()] = it.key();
     } else {
-        out.palette = CubePalette();
+        out.palette = FixedPalette(greys);
     }
     if (anyTransparent) {
         out.transparent = int(out.palette.size());
@@ -96,7 +119,7 @@ IndexedImage Quantise(const QImage &source)
             else if (fits)
                 out.pixels[i] = uint8_t(exact.value(p | 0xff000000u));
             else
-                out.pixels[i] = uint8_t(CubeIndex(p));
+                out.pixels[i] = uint8_t(FixedIndex(p, out.palette, greys));
         }
     }
     return out;

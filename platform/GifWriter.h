@@ -2,10 +2,12 @@
 // A small GIF89a encoder: Qt reads GIF but cannot write it, and the preview
 // pictures of a library are GIF or JPEG.
 //
-// Colours: an image with at most 256 distinct colours keeps them exactly;
-// any other image is mapped onto a fixed 6x7x6 colour cube (nearest level
-// per channel, no dithering), so no channel is off by more than half a cube
-// step (26 for red and blue, 22 for green). Pixels with alpha below 128
+// Colours: an image with at most 256 distinct colours keeps them exactly.
+// Any other image is mapped onto a fixed palette, a 6x6x6 colour cube plus a
+// ramp of 40 greys (39 when the picture has transparent pixels): each pixel
+// takes its nearest cube colour, or the nearest grey when that is off by no
+// more in any channel. No dithering. So no channel is off by more than half a
+// cube step (26), and greys by no more than 4. Pixels with alpha below 128
 // become transparent, all others are written opaque.
 
 #include <QByteArray>
