@@ -1,12 +1,13 @@
 #include "PdfReader.h"
 
+#include "ComDlgDll.h"
+#include "FileServices.h"
 #include "Registry.h"
 #include "Seams.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 
 namespace vv {
@@ -48,12 +49,6 @@ public:
     BusyPointer &operator=(const BusyPointer &) = delete;
 };
 
-bool ProgramFileExists(const QString &path)
-{
-    // FileServices' FileExists (with wildcards) replaces this once it is in.
-    return !path.isEmpty() && QFileInfo::exists(path);
-}
-
 } // namespace
 
 QString ProgramFilter()
@@ -89,8 +84,8 @@ int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
     {
         BusyPointer busy;
         Yield();
-        if (ProgramFileExists(stored)) {
-            result = 1;
+        if (FileExists(stored)) {
+            result = stored.isEmpty() ? 0 : 1;
             Yield();
         } else {
             QString type;
@@ -123,9 +118,8 @@ int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
 int GetPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
 {
     QString folder = QDir::currentPath();
-    // ComDlgDll's OpenFileDialog takes this call over once it is in.
-    const QString name = dialog.ShowFileDialog(owner, QStringLiteral("Datei öffnen"), folder,
-                                               QString(), ProgramFilter(), QStringLiteral("exe"), 0);
+    const QString name = OpenFileDialog(dialog, owner, QStringLiteral("Datei öffnen"), folder, QString(),
+                                        ProgramFilter(), QStringLiteral("exe"));
     if (!folder.endsWith(u'/') && !folder.endsWith(QDir::separator()))
         folder += QDir::separator();
     const QString path = folder + name;
