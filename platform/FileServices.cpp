@@ -1,0 +1,232 @@
+#include "FileServices.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStringView>
+
+#include <cerrno>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace vv {
+namespace {
+
+bool HasWildcard(QStringView s)
+{
+    return s.contains(u'*') || s.contains(u'?');
+}
+
+// Only * and ? are special: brackets and backslashes are ordinary characters
+// in the names of documents.
+bool WildcardMatch(QStringView pattern, QStringView name)
+{
+    qsizetype p = 0, n = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+// Entry exists without following a final symbolic link.
+bool EntryExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+qsizetype LastSeparator(const QString &path)
+{
+    return qMax(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+}
+
+void SetError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+// Root passes every access check, so read-only means: no write bit at all,
+// as the Windows attribute would say.
+bool IsReadOnly(const QFileInfo &info)
+{
+    return !info.isWritable()
+        || !(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+}
+
+QString ResolvedTarget(const QString &target)
+{
+    const QFileInfo info(target);
+    if (info.isSymLink()) {
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+    }
+    return info.absoluteFilePath();
+}
+
+bool SyncAndClose(QFile &file)
+{
+    bool ok = file.flush();
+#ifdef Q_OS_UNIX
+    ok = ok && ::fsync(file.handle()) == 0;
+#endif
+    file.close();
+    return ok && file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const qsizetype cut = path.lastIndexOf(u'/');
+    const QString pattern = path.mid(cut + 1);
+    if (pattern.isEmpty())
+        return false;
+    if (!HasWildcard(pattern))
+        return EntryExists(path);
+
+    const QString folder = cut < 0 ? QStringLiteral(".") : cut == 0 ? QStringLiteral("/") : path.left(cut);
+    const bool everything = pattern == u"*.*";
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        if (everything || WildcardMatch(pattern, it.fileName()))
+            return true;
+    }
+    return false;
+}
+
+bool PathExists(const QString &path)
+{
+    return !path.isEmpty() && EntryExists(path);
+}
+
+QString GetFileName(const QString &path)
+{
+    return path.mid(LastSeparator(path) + 1);
+}
+
+QString GetFilePath(const QString &path)
+{
+    return path.left(LastSeparator(path) + 1);
+}
+
+QString CreateTempFileIn(const QString &folder, quint16 start)
+{
+    if (folder.isEmpty())
+        return QString();
+    QString base = QDir::cleanPath(folder);
+    if (!base.endsWith(u'/'))
+        base += u'/';
+    quint16 unique = start ? start : 1;
+    for (int attempt = 0; attempt < 0xFFFF; ++attempt) {
+        const QString path = base + QStringLiteral("%1").arg(unique, 4, 16, QLatin1Char('0')).toUpper() + QStringLiteral(".tmp");
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            file.close();
+            return path;
+        }
+        // Only a taken name is worth the next number; a missing or closed
+        // folder fails the same way for all of them.
+        if (!EntryExists(path))
+            return QString();
+        unique = unique == 0xFFFF ? 1 : quint16(unique + 1);
+    }
+    return QString();
+}
+
+QString GetTempFile()
+{
+    QString folder = qEnvironmentVariable("temp");
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return CreateTempFileIn(folder, quint16(QRandomGenerator::global()->bounded(1, 0x10000)));
+}
+
+bool CopyFileOverwrite(const QString &source, const QString &target, QString *error)
+{
+    const QFileInfo sourceInfo(source);
+    if (source.isEmpty() || !sourceInfo.exists() || sourceInfo.isDir()) {
+        SetError(error, QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(source));
+        return false;
+    }
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        SetError(error, QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden.").arg(source));
+        return false;
+    }
+    if (target.isEmpty()) {
+        SetError(error, QStringLiteral("Kein Zielname angegeben."));
+        return false;
+    }
+
+    const QString resolved = ResolvedTarget(target);
+    const QFileInfo targetInfo(resolved);
+    const bool existed = targetInfo.exists();
+    if (existed && (targetInfo.isDir() || IsReadOnly(targetInfo))) {
+        SetError(error, QStringLiteral("Die Datei \"%1\" kann nicht überschrieben werden.").arg(target));
+        return false;
+    }
+
+    const QString stem = targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName() + u'.';
+    QFile out;
+    for (int attempt = 0; attempt < 16 && !out.isOpen(); ++attempt) {
+        out.setFileName(stem + QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".part"));
+        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !EntryExists(out.fileName()))
+            break;
+    }
+    if (!out.isOpen()) {
+        SetError(error, QStringLiteral("Die Datei \"%1\" kann nicht angelegt werden.").arg(target));
+        return false;
+    }
+
+    bool ok = true;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 got = in.read(buffer, sizeof buffer);
+        if (got < 0) {
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        if (out.write(buffer, got) != got) {
+            ok = false;
+            break;
+        }
+    }
+    in.close();
+    if (ok && existed)
+        ok = out.setPermissions(targetInfo.permissions());
+    ok = SyncAndClose(out) && ok;
+    ok = ok && std::rename(QFile::encodeName(out.fileName()).constData(), QFile::encodeName(resolved).constData()) == 0;
+    if (!ok) {
+        QFile::remove(out.fileName());
+        SetError(error, QStringLiteral("Die Datei \"%1\" konnte nicht nach \"%2\" kopiert werden.").arg(source, target));
+        return false;
+    }
+    return true;
+}
+
+} // namespace vv

@@ -1,0 +1,43 @@
+#pragma once
+// Small free-standing file operations every window uses. They keep no state
+// and never show anything; failures come back as false or "".
+
+#include <QString>
+
+namespace vv {
+
+// True when at least one entry (file, folder, link) matches. The wildcards *
+// and ? are honoured in the last path component only, matched case-sensitively
+// like the file system; "*.*" means every name, as it always did on Windows.
+// Only "/" separates folders here: a backslash is an ordinary character in
+// Linux file names. A folder given without trailing "/" finds the folder
+// itself; with a trailing "/" the empty name matches nothing. "" gives false.
+bool FileExists(const QString &path);
+
+// True for an existing file, folder or link (even a dangling one); never throws.
+bool PathExists(const QString &path);
+
+// Stored paths keep their Windows form, so both "\" and "/" separate here.
+// GetFileName: the part behind the last separator, the whole input when none.
+// GetFilePath: the part up to and including the last separator, "" when none.
+QString GetFileName(const QString &path);
+QString GetFilePath(const QString &path);
+
+// Creates a new, empty, uniquely named "XXXX.tmp" (four hex digits) in the
+// folder named by the environment variable "temp", else in the system's
+// temporary folder, and returns its full path; "" when none could be created.
+QString GetTempFile();
+
+// The same in a given folder, trying the numbers from start on (0 is skipped,
+// as on Windows, and the search wraps after FFFF). Exposed for tests.
+QString CreateTempFileIn(const QString &folder, quint16 start);
+
+// The target is created, or overwritten, with the source's content. The new
+// content is written beside the target and renamed over it, so a failed copy
+// leaves an existing target as it was. An existing target keeps its
+// permissions; nothing else (times, the source's mode) is carried over. A
+// target without any write bit counts as read-only and is refused. A target
+// that is a symbolic link is written where it points.
+bool CopyFileOverwrite(const QString &source, const QString &target, QString *error = nullptr);
+
+} // namespace vv
