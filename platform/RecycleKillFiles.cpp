@@ -185,6 +185,21 @@ bool OwnPrivateDir(const QString &path, uint uid)
     return Lstat(path, &st) && S_ISDIR(st.st_mode) && st.st_uid == uid;
 }
 
+// The device the home trash is (or would be) on: a missing data folder is
+// made later, on the file system of its nearest existing parent.
+bool HomeTrashDevice(const QString &home, dev_t *device)
+{
+    QString dir = home;
+    struct stat st {};
+    while (::stat(Native(dir).constData(), &st) != 0) {
+        if (dir == u"/" || dir.isEmpty())
+            return false;
+        dir = QFileInfo(dir).absolutePath();
+    }
+    *device = st.st_dev;
+    return true;
+}
+
 bool MoveToTrash(const QString &path)
 {
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -192,15 +207,16 @@ bool MoveToTrash(const QString &path)
     if (!Lstat(absolute, &st))
         return false;
     const QString home = HomeTrashFolder();
-    const bool homeReady = EnsureTrash(home);
-    struct stat homeSt {};
-    if (homeReady && ::stat(Native(home).constData(), &homeSt) == 0 && homeSt.st_dev == st.st_dev)
+    dev_t homeDevice {};
+    // A file beside the home trash goes there or nowhere: a broken home trash
+    // must not send it to the trash of a whole file system.
+    if (HomeTrashDevice(home, &homeDevice) && homeDevice == st.st_dev)
         return MoveIntoTrash(absolute, home, QString(), true);
     const QString top = MountTopDir(absolute, st.st_dev);
     const QString topTrash = TopDirTrashFolder(top, uint(::getuid()), true);
     if (!topTrash.isEmpty() && MoveIntoTrash(absolute, topTrash, top, false))
         return true;
-    return homeReady && MoveIntoTrash(absolute, home, QString(), true);
+    return MoveIntoTrash(absolute, home, QString(), true);
 }
 
 #else
