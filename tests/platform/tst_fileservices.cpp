@@ -1,12 +1,13 @@
-// Path splitting, existence tests, temporary files and the copy that the
-// add-document and move commands rely on.
+// Path splitting, existence tests, temporary files, the copy, and the file
+// dialog (through a fake seam; the real dialog is only configured, never shown).
 
+#include "ComDlgDll.h"
 #include "FileServices.h"
 
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,33 +19,29 @@ namespace {
 bool WriteBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 QByteArray ReadBytes(const QString &path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
 }
 
-// Restores an environment variable when the test ends, pass or fail.
-class EnvGuard {
+class FakeFileDialog : public FileDialogSeam {
 public:
-    explicit EnvGuard(const char *name) : m_name(name), m_set(qEnvironmentVariableIsSet(name)), m_value(qgetenv(name)) {}
-    ~EnvGuard()
+    QString ShowFileDialog(QWidget *owner, const QString &title, QString &folder, const QString &initialName,
+                           const QString &filter, const QString &defaultExt, int mode) override
     {
-        if (m_set)
-            qputenv(m_name, m_value);
-        else
-            qunsetenv(m_name);
+        seenOwner = owner;
+        seen = QStringList{title, folder, initialName, filter, defaultExt, QString::number(mode)};
+        if (!folderToSet.isNull())
+            folder = folderToSet;
+        return answer;
     }
-    EnvGuard(const EnvGuard &) = delete;
-    EnvGuard &operator=(const EnvGuard &) = delete;
-
-private:
-    const char *m_name;
-    bool m_set;
-    QByteArray m_value;
+    QString answer, folderToSet;
+    QWidget *seenOwner = nullptr;
+    QStringList seen;
 };
 
 } // namespace
@@ -54,46 +51,42 @@ class TestFileServices : public QObject {
 
 private slots:
     void initTestCase();
-
     void splitPath_data();
     void splitPath();
-
     void fileExists_data();
     void fileExists();
-    void pathExists_data();
-    void pathExists();
-
-    void tempFileNewAndEmpty();
-    void tempFileFolder_data();
-    void tempFileFolder();
+    void tempFile_data();
+    void tempFile();
     void tempFileNumbers_data();
     void tempFileNumbers();
-
     void copy_data();
     void copy();
-    void copyThroughLink();
+    void copyThroughLinkKeepsMode();
+
+    void dialogResult_data();
+    void dialogResult();
+    void convertFilter_data();
+    void convertFilter();
+    void configureDialog_data();
+    void configureDialog();
+    void takeChosenFile_data();
+    void takeChosenFile();
 
 private:
     QTemporaryDir m_root;
-    QString m_fixture;
+    QString m_fx;
 };
 
 void TestFileServices::initTestCase()
 {
     QVERIFY(m_root.isValid());
     vvtest::IsolateEnvironment(m_root.path());
-
-    m_fixture = m_root.filePath("fixture");
-    const QStringList files = {"pdfs/Antrag.pdf", "pdfs/Vollmacht [alt].pdf", "pdfs/LIESMICH", "upper/X.PDF",
-                               "hidden/.versteckt.pdf", "noext/Makefile", "sub/inner/tief.pdf"};
-    for (const QString &f : files) {
-        const QString path = m_fixture + '/' + f;
-        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-        QVERIFY(WriteBytes(path, "x"));
-    }
-    QVERIFY(QDir().mkpath(m_fixture + "/empty"));
-    QVERIFY(QDir().mkpath(m_fixture + "/links"));
-    QVERIFY(QFile::link(m_fixture + "/nirgends", m_fixture + "/links/tot"));
+    m_fx = m_root.filePath("fixture");
+    for (const char *f : {"pdfs/Antrag.pdf", "pdfs/Vollmacht [alt].pdf", "pdfs/LIESMICH", "upper/X.PDF",
+                          "hidden/.versteckt.pdf", "noext/Makefile", "sub/inner/tief.pdf"})
+        QVERIFY(WriteBytes(m_fx + '/' + f, "x"));
+    QVERIFY(QDir().mkpath(m_fx + "/empty"));
+    QVERIFY(QFile::link(m_fx + "/nirgends", m_fx + "/tot"));
 }
 
 void TestFileServices::splitPath_data()
@@ -101,17 +94,12 @@ void TestFileServices::splitPath_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("folder");
-
     QTest::newRow("windows path") << "C:\\a\\b.pdf" << "b.pdf" << "C:\\a\\";
     QTest::newRow("bare name") << "b.pdf" << "b.pdf" << "";
     QTest::newRow("folder only") << "C:\\a\\" << "" << "C:\\a\\";
-    QTest::newRow("drive root") << "C:\\x.pdf" << "x.pdf" << "C:\\";
-    QTest::newRow("slash path") << "/srv/Vorlagen/Antrag.pdf" << "Antrag.pdf" << "/srv/Vorlagen/";
-    QTest::newRow("slash after backslash") << "\\Vorlagen\\Kat/Antrag.pdf" << "Antrag.pdf" << "\\Vorlagen\\Kat/";
-    QTest::newRow("backslash after slash") << "/srv/Vorlagen\\Antrag.pdf" << "Antrag.pdf" << "/srv/Vorlagen\\";
+    QTest::newRow("slash after backslash") << "\\Vorlagen\\Kat/An trag.pdf" << "An trag.pdf" << "\\Vorlagen\\Kat/";
+    QTest::newRow("backslash after slash") << "/srv/Über\\Antrag.pdf" << "Antrag.pdf" << "/srv/Über\\";
     QTest::newRow("root file") << "/x.pdf" << "x.pdf" << "/";
-    QTest::newRow("blanks and umlauts") << "\\Vorlagen\\Vollmacht Über\\Antrag (neu).pdf" << "Antrag (neu).pdf"
-                                        << "\\Vorlagen\\Vollmacht Über\\";
     QTest::newRow("empty") << "" << "" << "";
 }
 
@@ -122,141 +110,94 @@ void TestFileServices::splitPath()
     QFETCH(QString, folder);
     QCOMPARE(GetFileName(path), name);
     QCOMPARE(GetFilePath(path), folder);
-    QCOMPARE(GetFilePath(path) + GetFileName(path), path);
 }
 
 void TestFileServices::fileExists_data()
 {
     QTest::addColumn<QString>("relative");
-    QTest::addColumn<bool>("expected");
-
-    QTest::newRow("one pdf among others") << "pdfs/*.pdf" << true;
-    QTest::newRow("empty folder") << "empty/*.pdf" << false;
-    QTest::newRow("star in empty folder") << "empty/*" << false;
-    QTest::newRow("star finds any entry") << "pdfs/*" << true;
-    QTest::newRow("extension case differs") << "upper/*.pdf" << false;
-    QTest::newRow("extension case matches") << "upper/*.PDF" << true;
-    QTest::newRow("question mark one char") << "pdfs/Antra?.pdf" << true;
-    QTest::newRow("question mark not zero chars") << "pdfs/Antrag?.pdf" << false;
-    QTest::newRow("pattern anchored at end") << "pdfs/*.pd" << false;
-    QTest::newRow("pattern anchored at start") << "pdfs/ntrag*" << false;
-    QTest::newRow("brackets are literal") << "pdfs/*[alt].pdf" << true;
-    QTest::newRow("brackets no class") << "pdfs/[AV]ntrag*" << false;
-    QTest::newRow("star dot star matches name without dot") << "noext/*.*" << true;
-    QTest::newRow("hidden file matches") << "hidden/*.pdf" << true;
-    QTest::newRow("no recursion into subfolders") << "sub/*.pdf" << false;
-    QTest::newRow("subfolder matched as entry") << "sub/inn*" << true;
-    QTest::newRow("folder without separator") << "pdfs" << true;
-    QTest::newRow("folder with separator") << "pdfs/" << false;
-    QTest::newRow("file exact") << "pdfs/Antrag.pdf" << true;
-    QTest::newRow("file other case") << "pdfs/antrag.pdf" << false;
-    QTest::newRow("blank and brackets exact") << "pdfs/Vollmacht [alt].pdf" << true;
-    QTest::newRow("missing") << "fehlt" << false;
-    QTest::newRow("pattern in missing folder") << "fehlt/*.pdf" << false;
-    QTest::newRow("backslash is no separator") << "pdfs\\*.pdf" << false;
-    QTest::newRow("dangling link is an entry") << "links/tot" << true;
+    QTest::addColumn<bool>("file"); // FileExists
+    QTest::addColumn<bool>("path"); // PathExists: no wildcards, a trailing "/" is fine
+    QTest::newRow("one pdf among others") << "pdfs/*.pdf" << true << false;
+    QTest::newRow("empty folder") << "empty/*.pdf" << false << false;
+    QTest::newRow("star in empty folder") << "empty/*" << false << false;
+    QTest::newRow("case-sensitive extension") << "upper/*.pdf" << false << false;
+    QTest::newRow("question mark is one char") << "pdfs/Antra?.pdf" << true << false;
+    QTest::newRow("question mark is not zero chars") << "pdfs/Antrag?.pdf" << false << false;
+    QTest::newRow("anchored at end") << "pdfs/*.pd" << false << false;
+    QTest::newRow("anchored at start") << "pdfs/ntrag*" << false << false;
+    QTest::newRow("brackets are literal") << "pdfs/*[alt].pdf" << true << false;
+    QTest::newRow("brackets are no class") << "pdfs/[AV]ntrag*" << false << false;
+    QTest::newRow("star dot star finds names without dot") << "noext/*.*" << true << false;
+    QTest::newRow("hidden names count") << "hidden/*.pdf" << true << false;
+    QTest::newRow("no recursion") << "sub/*.pdf" << false << false;
+    QTest::newRow("file") << "pdfs/Antrag.pdf" << true << true;
+    QTest::newRow("folder without separator") << "pdfs" << true << true;
+    QTest::newRow("folder with separator") << "pdfs/" << false << true;
+    QTest::newRow("exact name, other case") << "pdfs/antrag.pdf" << false << false;
+    QTest::newRow("below a file") << "pdfs/Antrag.pdf/x" << false << false;
+    QTest::newRow("missing folder") << "fehlt/*.pdf" << false << false;
+    QTest::newRow("backslash is no separator") << "pdfs\\*.pdf" << false << false;
+    QTest::newRow("dangling link is an entry") << "tot" << true << true;
 }
 
 void TestFileServices::fileExists()
 {
     QFETCH(QString, relative);
-    QFETCH(bool, expected);
-    QCOMPARE(FileExists(m_fixture + '/' + relative), expected);
+    QFETCH(bool, file);
+    QFETCH(bool, path);
+    QCOMPARE(FileExists(m_fx + '/' + relative), file);
+    QCOMPARE(PathExists(m_fx + '/' + relative), path);
+    QVERIFY(!FileExists(QString()));
+    QVERIFY(!PathExists(QString()));
 }
 
-void TestFileServices::pathExists_data()
+void TestFileServices::tempFile_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("expected");
-
-    QTest::newRow("file") << "pdfs/Antrag.pdf" << true;
-    QTest::newRow("folder") << "pdfs" << true;
-    QTest::newRow("folder with separator") << "pdfs/" << true;
-    QTest::newRow("missing") << "fehlt.pdf" << false;
-    QTest::newRow("below a file") << "pdfs/Antrag.pdf/x" << false;
-    QTest::newRow("wildcards are not expanded") << "pdfs/*.pdf" << false;
-    QTest::newRow("dangling link") << "links/tot" << true;
-    QTest::newRow("empty") << QString() << false;
+    QTest::addColumn<QString>("temp"); // below the root; null = unset
+    QTest::addColumn<QString>("expectedFolder"); // "" = no file
+    QTest::newRow("temp set") << "eigenes" << "eigenes";
+    QTest::newRow("temp unset uses TMPDIR") << QString() << "tmp";
+    QTest::newRow("temp empty uses TMPDIR") << "" << "tmp";
+    QTest::newRow("temp folder missing") << "fehlt" << "";
 }
 
-void TestFileServices::pathExists()
+void TestFileServices::tempFile()
 {
-    QFETCH(QString, path);
-    QFETCH(bool, expected);
-    QCOMPARE(PathExists(path.isNull() ? QString() : m_fixture + '/' + path), expected);
-}
+    QFETCH(QString, temp);
+    QFETCH(QString, expectedFolder);
+    const QByteArray saved = qgetenv("temp");
+    QVERIFY(QDir(m_root.path()).mkpath("eigenes"));
+    if (temp.isNull())
+        qunsetenv("temp");
+    else
+        qputenv("temp", temp.isEmpty() ? QByteArray() : QFile::encodeName(m_root.filePath(temp)));
+    const QString first = GetTempFile(), second = GetTempFile();
+    qputenv("temp", saved);
 
-void TestFileServices::tempFileNewAndEmpty()
-{
-    const QString temp = qEnvironmentVariable("temp");
-    QVERIFY(!temp.isEmpty());
-    const QString first = GetTempFile();
-    const QString second = GetTempFile();
-    QVERIFY(!first.isEmpty());
-    QVERIFY(!second.isEmpty());
+    if (expectedFolder.isEmpty()) {
+        QCOMPARE(first, QString());
+        QVERIFY(!QFileInfo::exists(m_root.filePath(temp)));
+        return;
+    }
     QVERIFY(first != second);
     static const QRegularExpression windowsName(QStringLiteral("^[0-9A-F]{4}\\.tmp$"));
     for (const QString &path : {first, second}) {
         const QFileInfo info(path);
-        QVERIFY2(info.isFile(), qPrintable(path));
-        QCOMPARE(info.size(), 0);
-        QCOMPARE(info.absolutePath(), QDir(temp).absolutePath());
-        QVERIFY2(windowsName.match(info.fileName()).hasMatch(), qPrintable(info.fileName()));
-        // The copy's name replaces the last three characters.
-        QVERIFY(path.endsWith(".tmp"));
+        QVERIFY2(info.isFile() && info.size() == 0, qPrintable(path));
+        QCOMPARE(info.absolutePath(), m_root.filePath(expectedFolder));
+        QVERIFY2(windowsName.match(info.fileName()).hasMatch(), qPrintable(path));
     }
-}
-
-void TestFileServices::tempFileFolder_data()
-{
-    QTest::addColumn<QByteArray>("temp");
-    QTest::addColumn<bool>("unset");
-    QTest::addColumn<QString>("expectedFolder"); // relative to the root; "" = none
-
-    QTest::newRow("temp set") << QByteArray("eigenes-temp") << false << "eigenes-temp";
-    QTest::newRow("temp unset uses TMPDIR") << QByteArray() << true << "tmp";
-    QTest::newRow("temp empty uses TMPDIR") << QByteArray() << false << "tmp";
-    QTest::newRow("temp missing folder") << QByteArray("gibt-es-nicht") << false << "";
-}
-
-void TestFileServices::tempFileFolder()
-{
-    QFETCH(QByteArray, temp);
-    QFETCH(bool, unset);
-    QFETCH(QString, expectedFolder);
-
-    EnvGuard guard("temp");
-    const QString root = m_root.path();
-    QVERIFY(QDir(root).mkpath("eigenes-temp"));
-    if (unset)
-        qunsetenv("temp");
-    else
-        qputenv("temp", temp.isEmpty() ? temp : QFile::encodeName(root + '/' + temp));
-
-    const QString path = GetTempFile();
-    if (expectedFolder.isEmpty()) {
-        QCOMPARE(path, QString());
-        QVERIFY(!QFileInfo::exists(root + '/' + temp));
-        return;
-    }
-    QVERIFY(!path.isEmpty());
-    QCOMPARE(QFileInfo(path).absolutePath(), QDir(root + '/' + expectedFolder).absolutePath());
-    QVERIFY(QFileInfo(path).isFile());
-    QVERIFY(QFile::remove(path));
 }
 
 void TestFileServices::tempFileNumbers_data()
 {
-    QTest::addColumn<QStringList>("taken");
+    QTest::addColumn<QStringList>("taken"); // a trailing "/" makes a folder
     QTest::addColumn<int>("start");
     QTest::addColumn<QString>("expected");
-
-    QTest::newRow("free start") << QStringList() << 0x1A2B << "1A2B.tmp";
-    QTest::newRow("taken file skipped") << QStringList{"0005.tmp"} << 5 << "0006.tmp";
-    QTest::newRow("taken folder skipped") << QStringList{"0007.tmp/"} << 7 << "0008.tmp";
-    QTest::newRow("run of taken names") << QStringList{"00FE.tmp", "00FF.tmp", "0100.tmp"} << 0xFE << "0101.tmp";
-    QTest::newRow("wraps past FFFF without 0000") << QStringList{"FFFF.tmp"} << 0xFFFF << "0001.tmp";
-    QTest::newRow("zero is not a number") << QStringList() << 0 << "0001.tmp";
+    QTest::newRow("free") << QStringList() << 0x1A2B << "1A2B.tmp";
+    QTest::newRow("run of taken names") << QStringList{"00FF.tmp", "0100.tmp/"} << 0xFF << "0101.tmp";
+    QTest::newRow("wraps past FFFF, skips 0000") << QStringList{"FFFF.tmp"} << 0xFFFF << "0001.tmp";
+    QTest::newRow("zero is no number") << QStringList() << 0 << "0001.tmp";
 }
 
 void TestFileServices::tempFileNumbers()
@@ -264,111 +205,181 @@ void TestFileServices::tempFileNumbers()
     QFETCH(QStringList, taken);
     QFETCH(int, start);
     QFETCH(QString, expected);
-
-    QTemporaryDir folder(m_root.filePath("numbers-XXXXXX"));
-    QVERIFY(folder.isValid());
-    for (const QString &name : taken) {
-        if (name.endsWith('/'))
-            QVERIFY(QDir(folder.path()).mkdir(name.chopped(1)));
-        else
-            QVERIFY(WriteBytes(folder.filePath(name), "belegt"));
-    }
-    const QString path = CreateTempFileIn(folder.path(), quint16(start));
-    QCOMPARE(path, folder.filePath(expected));
+    QTemporaryDir dir(m_root.filePath("numbers-XXXXXX"));
+    for (const QString &name : taken)
+        QVERIFY(name.endsWith('/') ? QDir(dir.path()).mkdir(name.chopped(1)) : WriteBytes(dir.filePath(name), "belegt"));
+    const QString path = CreateTempFileIn(dir.path(), quint16(start));
+    QCOMPARE(path, dir.filePath(expected));
     QCOMPARE(QFileInfo(path).size(), 0);
-    for (const QString &name : taken) {
-        if (!name.endsWith('/'))
-            QCOMPARE(ReadBytes(folder.filePath(name)), QByteArray("belegt"));
-    }
+    if (!taken.isEmpty() && !taken.first().endsWith('/'))
+        QCOMPARE(ReadBytes(dir.filePath(taken.first())), QByteArray("belegt"));
 }
 
 void TestFileServices::copy_data()
 {
-    QTest::addColumn<QByteArray>("source");  // "<none>" = missing
-    QTest::addColumn<QByteArray>("target");  // "<none>" = missing, "<dir>" = a folder
-    QTest::addColumn<int>("targetMode");     // 0 = leave as created
-    QTest::addColumn<bool>("targetFolderExists");
+    QTest::addColumn<QByteArray>("source"); // "<none>" = missing
+    QTest::addColumn<QByteArray>("target"); // "<none>" = missing, "<dir>" = a folder, "<ro>" = read-only "alt"
     QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("after");   // target content after the call
-
-    const QByteArray none("<none>");
-    const QByteArray binary("%PDF-1.4\0\r\n\xE4\xFC\0end", 17);
-    QTest::newRow("new target") << QByteArray("Inhalt") << none << 0 << true << true << QByteArray("Inhalt");
-    QTest::newRow("overwrite longer with shorter") << QByteArray("kurz") << QByteArray("ein viel längerer alter Inhalt") << 0
-                                                   << true << true << QByteArray("kurz");
-    QTest::newRow("binary content") << binary << QByteArray("alt") << 0 << true << true << binary;
-    QTest::newRow("empty source") << QByteArray() << QByteArray("alt") << 0 << true << true << QByteArray();
-    QTest::newRow("missing source keeps target") << none << QByteArray("alt") << 0 << true << false << QByteArray("alt");
-    QTest::newRow("missing source makes nothing") << none << none << 0 << true << false << none;
-    QTest::newRow("read-only target kept") << QByteArray("neu") << QByteArray("alt") << 0444 << true << false
-                                           << QByteArray("alt");
-    QTest::newRow("target folder missing") << QByteArray("neu") << none << 0 << false << false << none;
-    QTest::newRow("target is a folder") << QByteArray("neu") << QByteArray("<dir>") << 0 << true << false
-                                        << QByteArray("<dir>");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray binary("%PDF\0\r\n\xE4\0", 9);
+    QTest::newRow("new target") << QByteArray("Inhalt") << QByteArray("<none>") << true << QByteArray("Inhalt");
+    QTest::newRow("longer target cut") << QByteArray("kurz") << QByteArray("langer alter Inhalt") << true << QByteArray("kurz");
+    QTest::newRow("binary content") << binary << QByteArray("alt") << true << binary;
+    QTest::newRow("missing source keeps target") << QByteArray("<none>") << QByteArray("alt") << false << QByteArray("alt");
+    QTest::newRow("missing source makes nothing") << QByteArray("<none>") << QByteArray("<none>") << false << QByteArray("<none>");
+    QTest::newRow("read-only target kept") << QByteArray("neu") << QByteArray("<ro>") << false << QByteArray("alt");
+    QTest::newRow("target is a folder") << QByteArray("neu") << QByteArray("<dir>") << false << QByteArray("<none>");
 }
 
 void TestFileServices::copy()
 {
     QFETCH(QByteArray, source);
     QFETCH(QByteArray, target);
-    QFETCH(int, targetMode);
-    QFETCH(bool, targetFolderExists);
     QFETCH(bool, ok);
     QFETCH(QByteArray, after);
-
     QTemporaryDir dir(m_root.filePath("copy-XXXXXX"));
-    QVERIFY(dir.isValid());
-    const QString sourcePath = dir.filePath("Quelle Ä.pdf");
-    const QString targetFolder = dir.filePath(targetFolderExists ? "Ziel" : "fehlt");
-    const QString targetPath = targetFolder + "/Ziel Ü.pdf";
+    const QString from = dir.filePath("Quelle Ä.pdf"), to = dir.filePath("Ziel/Ziel Ü.pdf");
+    QVERIFY(QDir(dir.path()).mkdir("Ziel"));
     if (source != "<none>")
-        QVERIFY(WriteBytes(sourcePath, source));
-    if (targetFolderExists)
-        QVERIFY(QDir().mkpath(targetFolder));
+        QVERIFY(WriteBytes(from, source));
     if (target == "<dir>")
-        QVERIFY(QDir().mkpath(targetPath));
+        QVERIFY(QDir().mkdir(to));
     else if (target != "<none>")
-        QVERIFY(WriteBytes(targetPath, target));
-    if (targetMode)
-        QVERIFY(QFile::setPermissions(targetPath, QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::ReadUser
-                                                                          | QFileDevice::ReadGroup | QFileDevice::ReadOther)));
+        QVERIFY(WriteBytes(to, target == "<ro>" ? QByteArray("alt") : target));
+    if (target == "<ro>")
+        QVERIFY(QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
 
     QString error;
-    QCOMPARE(CopyFileOverwrite(sourcePath, targetPath, &error), ok);
+    QCOMPARE(CopyFileOverwrite(from, to, &error), ok);
     QCOMPARE(error.isEmpty(), ok);
+    QCOMPARE(ReadBytes(to), after);
+    // Nothing half-written stays beside the target.
+    const bool present = ok || (target != "<none>");
+    QCOMPARE(QDir(dir.filePath("Ziel")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             present ? QStringList{"Ziel Ü.pdf"} : QStringList());
+    QVERIFY(!CopyFileOverwrite(from, dir.filePath("fehlt/x.pdf")));
+}
 
-    if (after == "<none>")
-        QVERIFY(!QFileInfo::exists(targetPath));
-    else if (after == "<dir>")
-        QVERIFY(QFileInfo(targetPath).isDir());
-    else
-        QCOMPARE(ReadBytes(targetPath), after);
-    if (source != "<none>")
-        QCOMPARE(ReadBytes(sourcePath), source);
-    if (targetFolderExists) {
-        // Nothing half-written may stay beside the target.
-        const QStringList left = QDir(targetFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        QCOMPARE(left, target == "<none>" && !ok ? QStringList() : QStringList{"Ziel Ü.pdf"});
+void TestFileServices::copyThroughLinkKeepsMode()
+{
+    QTemporaryDir dir(m_root.filePath("link-XXXXXX"));
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    QVERIFY(WriteBytes(dir.filePath("quelle"), "neu") && WriteBytes(dir.filePath("echt"), "alt"));
+    QVERIFY(QFile::setPermissions(dir.filePath("echt"), mode));
+    QVERIFY(QFile::link("echt", dir.filePath("verweis")));
+    QVERIFY(CopyFileOverwrite(dir.filePath("quelle"), dir.filePath("verweis")));
+    QVERIFY(QFileInfo(dir.filePath("verweis")).isSymLink());
+    QCOMPARE(ReadBytes(dir.filePath("echt")), QByteArray("neu"));
+    QCOMPARE(QFileInfo(dir.filePath("echt")).permissions() & 0x7077, QFileDevice::Permissions(mode) & 0x7077);
+}
+
+void TestFileServices::dialogResult_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("folderToSet"); // null = the seam leaves it
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("folderAfter");
+    QTest::newRow("chosen") << "x.pdf" << "/home/a/" << "x.pdf" << "/home/a/";
+    QTest::newRow("separator added") << "x.pdf" << "/home/a" << "x.pdf" << "/home/a/";
+    QTest::newRow("cancel keeps folder") << "" << QString() << "" << "/start";
+    QTest::newRow("cancel undoes a touched folder") << "" << "/anderswo/" << "" << "/start";
+}
+
+void TestFileServices::dialogResult()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, folderToSet);
+    QFETCH(QString, result);
+    QFETCH(QString, folderAfter);
+    FakeFileDialog fake;
+    fake.answer = answer;
+    fake.folderToSet = folderToSet;
+    QWidget owner;
+    QString folder = "/start";
+    QCOMPARE(OpenFileDialog(fake, &owner, "Datei öffnen", folder, "v.pdf", "Pdf-Dokumente|*.pdf", "pdf"), result);
+    QCOMPARE(folder, folderAfter);
+    QCOMPARE(fake.seenOwner, &owner);
+    QCOMPARE(fake.seen, (QStringList{"Datei öffnen", "/start", "v.pdf", "Pdf-Dokumente|*.pdf", "pdf", "0"}));
+}
+
+void TestFileServices::convertFilter_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("documents") << "Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*"
+                               << QStringList{"Pdf-Dokumente (*.pdf)", "Alle Dateitypen (*)"};
+    QTest::newRow("programs") << "Programme|*.exe; *.com; *.bat|Alle Dateitypen|*.*"
+                              << QStringList{"Programme (*.exe *.com *.bat)", "Alle Dateitypen (*)"};
+    QTest::newRow("order kept") << "B|*.b|A|*.a" << QStringList{"B (*.b)", "A (*.a)"};
+    QTest::newRow("empty element ends the list") << "A|*.a||*.b|C|*.c" << QStringList{"A (*.a)"};
+    QTest::newRow("description without patterns") << "A|*.a;;Muster*|B" << QStringList{"A (*.a Muster*)"};
+    QTest::newRow("empty") << "" << QStringList();
+}
+
+void TestFileServices::convertFilter()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, expected);
+    QCOMPARE(ConvertFilter(filter), expected);
+}
+
+void TestFileServices::configureDialog_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("defaultExt");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("confirmOverwrite");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("open ignores the extension") << 0 << "jpg, gif" << true << true << "";
+    QTest::newRow("save with prompt") << 1 << "jpg, gif" << false << true << "jpg";
+    QTest::newRow("save without prompt") << 2 << "*.pdf" << false << false << "pdf";
+    QTest::newRow("other mode saves without prompt") << 7 << ".exe" << false << false << "exe";
+}
+
+void TestFileServices::configureDialog()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, defaultExt);
+    QFETCH(bool, open);
+    QFETCH(bool, confirmOverwrite);
+    QFETCH(QString, suffix);
+    const QString forms = m_root.filePath("forms");
+    QVERIFY(QDir().mkpath(forms));
+    for (const QString &start : {forms, QString()}) {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        ConfigureFileDialog(dialog, "Datei öffnen", start, "", "Bilder|*.jpg; *.gif|Alle Dateitypen|*.*", defaultExt, mode);
+        QCOMPARE(dialog.windowTitle(), QString("Datei öffnen"));
+        QCOMPARE(dialog.acceptMode(), open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        QCOMPARE(dialog.fileMode(), open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        QCOMPARE(!dialog.testOption(QFileDialog::DontConfirmOverwrite), confirmOverwrite);
+        QCOMPARE(dialog.defaultSuffix(), suffix);
+        QCOMPARE(dialog.selectedNameFilter(), QString("Bilder (*.jpg *.gif)"));
+        // No folder given: the (isolated) home folder.
+        QCOMPARE(dialog.directory().absolutePath(), start.isEmpty() ? QDir::homePath() : forms);
     }
 }
 
-void TestFileServices::copyThroughLink()
+void TestFileServices::takeChosenFile_data()
 {
-    QTemporaryDir dir(m_root.filePath("link-XXXXXX"));
-    QVERIFY(dir.isValid());
-    QVERIFY(WriteBytes(dir.filePath("quelle"), "neu"));
-    QVERIFY(WriteBytes(dir.filePath("echt"), "alt"));
-    QVERIFY(QFile::setPermissions(dir.filePath("echt"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
-    QVERIFY(QFile::link("echt", dir.filePath("verweis")));
-
-    QVERIFY(CopyFileOverwrite(dir.filePath("quelle"), dir.filePath("verweis")));
-
-    QVERIFY(QFileInfo(dir.filePath("verweis")).isSymLink());
-    QCOMPARE(ReadBytes(dir.filePath("echt")), QByteArray("neu"));
-    // An overwritten file keeps who may read it.
-    QCOMPARE(QFileInfo(dir.filePath("echt")).permissions() & 0x7077,
-             QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup) & 0x7077);
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("file") << "/srv/Über uns/Ä b.pdf" << "Ä b.pdf" << "/srv/Über uns/";
+    QTest::newRow("root") << "/x.pdf" << "x.pdf" << "/";
+    QTest::newRow("nothing chosen") << "" << "" << "/vorher/";
+    QTest::newRow("folder chosen") << "/srv/Vorlagen/" << "" << "/vorher/";
 }
 
-QTEST_GUILESS_MAIN(TestFileServices)
+void TestFileServices::takeChosenFile()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(QString, folder);
+    QString current = "/vorher/";
+    QCOMPARE(TakeChosenFile(path, current), name);
+    QCOMPARE(current, folder);
+}
+
+QTEST_MAIN(TestFileServices)
 #include "tst_fileservices.moc"
