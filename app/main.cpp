@@ -1,7 +1,71 @@
+#include "ComDlgDll.h"
+#include "Clock.h"
+#include "HostLink.h"
+#include "MessageBoxes.h"
+#include "Registry.h"
+#include "Root.h"
+#include "WebSupports.h"
+
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdlib>
+
+namespace {
+
+class ProcessExit : public vv::ExitSeam {
+public:
+    void ExitNow(int code) override { std::_Exit(code); }
+    void QuitApplication(int code) override { QCoreApplication::exit(code); }
+};
+
+void LoadGermanQtTexts(QApplication &app)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    auto *qt = new QTranslator(&app);
+    if (qt->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qt);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Veltrano Vorlagen-Bibliothek"));
+    QApplication::setApplicationDisplayName(vv::Root::kCaption);
+    QApplication::setQuitOnLastWindowClosed(false); // the Quit command ends the program
+    LoadGermanQtTexts(app);
+
+    const QString installDir = QCoreApplication::applicationDirPath();
+    if (vv::RequestActivation(installDir))
+        return 0; // the running window of this installation came to the front
+
+    vv::QtMessageBox msg;
+    vv::QtFileDialog fileDialog;
+    vv::SystemProcess process;
+    vv::SystemClock clock;
+    ProcessExit exitSeam;
+    vv::Registry registry = vv::Registry::FromEnvironment();
+    vv::Services services;
+    services.msg = &msg;
+    services.fileDialog = &fileDialog;
+    services.process = &process;
+    services.clock = &clock;
+    services.exit = &exitSeam;
+    services.registry = &registry;
+
+    vv::Root root(installDir, services);
+    vv::HostLinkServer host;
+    QObject::connect(&host, &vv::HostLinkServer::textReceived, &root, &vv::Root::WriteHostText);
+    QObject::connect(&host, &vv::HostLinkServer::activateRequested, &root, &vv::Root::BringToFront);
+    // Without the link the program still works; only the host cannot end it.
+    host.listen(installDir);
+
+    if (!root.Load())
+        return 0;
+    root.show();
+    return app.exec();
 }

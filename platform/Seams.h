@@ -55,6 +55,9 @@ public:
     virtual ~ExitSeam() = default;
     // Ends the process at once with the code: no settings, no close handling.
     virtual void ExitNow(int code) = 0;
+    // Ends the program after the current handler: the event loop returns the
+    // code, remaining windows are discarded without their close handling.
+    virtual void QuitApplication(int code) = 0;
 };
 
 } // namespace vv

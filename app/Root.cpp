@@ -1,0 +1,592 @@
+#include "Root.h"
+
+#include "Clock.h"
+#include "FileServices.h"
+#include "PdfReader.h"
+#include "Registry.h"
+#include "WebSupports.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vv {
+namespace {
+
+const QString kRegKey = QStringLiteral("Software\\Veltrano\\Ordinalis");
+
+void Yield() { QCoreApplication::processEvents(); }
+
+// The busy pointer over the whole application for the life of a command.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~BusyPointer() { restore(); }
+    void restore()
+    {
+        if (m_active) {
+            QApplication::restoreOverrideCursor();
+            m_active = false;
+        }
+    }
+
+private:
+    bool m_active = true;
+};
+
+QString MissingFolderText()
+{
+    return QStringLiteral(
+               "Während der Installation von Ordinalis wurden nicht alle Dokumente der "
+               "Vorlagen-Bibliothek kopiert, sodass die Einträge in der Datenbank fehlerhaft "
+               "sind. Der gestartete Web-Download (manuell) und bzw. oder die Aktualisierung der "
+               "Datenbank könnte das Problem lösen. Wähle in den Einstellungen den Kartenreiter "
+               "''Verwaltung'' und entpacken die heruntergeladene Zip-Datei in den vom Explorer "
+               "geöffneten Installationsordner, danach klicken Sie die Schaltfläche zur "
+               "Aktualisierung der Datenbank.")
+        + QStringLiteral("\n \n")
+        + QStringLiteral("Möchten Sie die den Download jetzt starten und die Einstellungen öffnen ?");
+}
+
+} // namespace
+
+Root::Root(const QString &installDir, const Services &services, QWidget *parent)
+    : QWidget(parent), m_installDir(installDir), m_services(services),
+      m_userFile(installDir + QStringLiteral("/Vorlagen"))
+{
+    setObjectName(QStringLiteral("Root"));
+    setWindowTitle(kCaption);
+    buildControls();
+    buildMenus();
+}
+
+void Root::buildControls()
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(12, 12, 12, 8);
+    outer->setSpacing(8);
+
+    // Category row.
+    auto *catRow = new QHBoxLayout;
+    auto *catLabel = new QLabel(QStringLiteral("&Kategorie:"), this);
+    m_category = new QComboBox(this);
+    m_category->setObjectName(QStringLiteral("LCategory"));
+    m_category->setMinimumWidth(260);
+    catLabel->setBuddy(m_category);
+    catRow->addWidget(catLabel);
+    catRow->addWidget(m_category, 1);
+    outer->addLayout(catRow);
+
+    // Documents and preview.
+    auto *middle = new QHBoxLayout;
+    auto *docBox = new QVBoxLayout;
+    auto *docLabel = new QLabel(QStringLiteral("D&okumente:"), this);
+    m_files = new QListWidget(this);
+    m_files->setObjectName(QStringLiteral("LDateien"));
+    m_files->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_files->setMinimumWidth(250);
+    docLabel->setBuddy(m_files);
+    docBox->addWidget(docLabel);
+    docBox->addWidget(m_files, 1);
+    middle->addLayout(docBox, 1);
+
+    auto *previewBox = new QVBoxLayout;
+    previewBox->addWidget(new QLabel(QStringLiteral("Vorschau:"), this));
+    m_image = new QLabel(this);
+    m_image->setObjectName(QStringLiteral("pImage"));
+    m_image->setFixedSize(212, 300);
+    m_image->setFrameShape(QFrame::StyledPanel);
+    m_image->setFrameShadow(QFrame::Sunken);
+    m_image->setAlignment(Qt::AlignCenter);
+    m_image->setBackgroundRole(QPalette::Base);
+    m_image->setAutoFillBackground(true);
+    m_image->setToolTip(QStringLiteral("Doppelklick öffnet eine Kopie des Dokuments"));
+    previewBox->addWidget(m_image);
+    previewBox->addStretch();
+    middle->addLayout(previewBox);
+    outer->addLayout(middle, 1);
+
+    // Help text.
+    m_infos = new QLabel(this);
+    m_infos->setObjectName(QStringLiteral("LInfos"));
+    m_infos->setWordWrap(true);
+    m_infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_infos->setFrameShape(QFrame::StyledPanel);
+    m_infos->setMargin(6);
+    m_infos->setMinimumHeight(64);
+    m_infos->setTextFormat(Qt::PlainText);
+    m_infos->setBackgroundRole(QPalette::ToolTipBase);
+    m_infos->setAutoFillBackground(true);
+    outer->addWidget(m_infos);
+
+    // The two hint lines with their buttons, and the print switch.
+    auto *hints = new QGridLayout;
+    hints->setHorizontalSpacing(6);
+    m_bDocument = new QToolButton(this);
+    m_bDocument->setObjectName(QStringLiteral("bDocument"));
+    m_bDocument->setText(QStringLiteral("»"));
+    m_bDocument->setToolTip(QStringLiteral("Befehle zum ausgewählten Dokument"));
+    m_tDocument = new QLabel(
+        QStringLiteral("Klicke zum Bearbeiten mit der rechten Maustaste auf ein Dokument » "), this);
+    m_tDocument->setObjectName(QStringLiteral("tDocument"));
+    m_tDocument->setCursor(Qt::PointingHandCursor);
+    m_bEditor = new QToolButton(this);
+    m_bEditor->setObjectName(QStringLiteral("bEditor"));
+    m_bEditor->setText(QStringLiteral("+"));
+    m_bEditor->setToolTip(QStringLiteral("Pdf-Dokumente verwalten"));
+    m_tEditor = new QLabel(
+        QStringLiteral("Klicke auf die [+] Schaltfläche, um die Pdf-Dokumente zu verwalten » "),
+        this);
+    m_tEditor->setObjectName(QStringLiteral("tEditor"));
+    m_tEditor->setCursor(Qt::PointingHandCursor);
+    hints->addWidget(m_bDocument, 0, 0);
+    hints->addWidget(m_tDocument, 0, 1);
+    hints->addWidget(m_bEditor, 1, 0);
+    hints->addWidget(m_tEditor, 1, 1);
+    hints->setColumnStretch(1, 1);
+    outer->addLayout(hints);
+
+    m_print = new QCheckBox(QStringLiteral("&Ausdruck beim Doppelklick der Vorlage "), this);
+    m_print->setObjectName(QStringLiteral("BAusdrucken"));
+    outer->addWidget(m_print);
+
+    m_database = new QLabel(this);
+    m_database->setObjectName(QStringLiteral("LDatabase"));
+    m_database->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_database->setForegroundRole(QPalette::PlaceholderText);
+    outer->addWidget(m_database);
+
+    // Not part of the layout: kept out of view, still the Esc button.
+    m_quit = new QPushButton(QStringLiteral("Beenden"), this);
+    m_quit->setObjectName(QStringLiteral("BBeenden"));
+    m_quit->setFocusPolicy(Qt::NoFocus);
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, m_quit, &QPushButton::click);
+
+    m_text1 = new QLineEdit(QStringLiteral("$Start$"), this);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->hide();
+
+    connect(m_text1, &QLineEdit::textChanged, this, [this] { onText1Changed(); });
+    connect(m_quit, &QPushButton::clicked, this, [this] { quitCommand(); });
+    connect(m_category, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_loading)
+            categorySelected();
+    });
+    connect(m_files, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            documentSelected();
+    });
+    connect(m_print, &QCheckBox::clicked, this, [this] {
+        if (m_files->isEnabled())
+            m_files->setFocus();
+    });
+    connect(m_bDocument, &QToolButton::clicked, this, [this] { popupMenuFixed(); });
+    connect(m_bEditor, &QToolButton::clicked, this, [this] { openEditor(); });
+
+    m_image->installEventFilter(this);
+    m_files->viewport()->installEventFilter(this);
+    m_files->installEventFilter(this);
+    m_infos->installEventFilter(this);
+    m_tDocument->installEventFilter(this);
+    m_tEditor->installEventFilter(this);
+
+    resize(TwipsToPixelsX(9600), TwipsToPixelsY(8400));
+}
+
+void Root::buildMenus()
+{
+    m_menu = new QMenu(QStringLiteral("[MENU]"), this);
+    m_menu->setObjectName(QStringLiteral("bBearbeiten"));
+    auto add = [this](const char *name, const QString &caption) {
+        QAction *a = m_menu->addAction(caption);
+        a->setObjectName(QString::fromUtf8(name));
+        return a;
+    };
+    auto separator = [this](const char *name) {
+        m_menu->addSeparator()->setObjectName(QString::fromUtf8(name));
+    };
+    QAction *addNew = add("mnuHinzufügen", QStringLiteral("&Hinzufügen ... "));
+    m_showViewer = add("mnuShowViewer", QStringLiteral("&Pdf-Viewer anzeigen "));
+    separator("mnuTrennung1");
+    QAction *kategorie = add("mnuKategorie", QStringLiteral("&Kategorien bearbeiten "));
+    QAction *favoriten = add("mnuFavoriten", QStringLiteral("&Favoriten bearbeiten"));
+    separator("mnuTrennung2");
+    add("mnuVerschieben", QStringLiteral("&Verschieben ... "));
+    add("mnuBearbeiten", QStringLiteral("&Bearbeiten ..."));
+    separator("mnuTrennung3");
+    QAction *loeschen = add("mnuLöschen", QStringLiteral("&Löschen ... "));
+
+    m_infoMenu = new QMenu(QStringLiteral("[INFO]"), this);
+    m_infoMenu->setObjectName(QStringLiteral("bInformation"));
+    m_katEditor = m_infoMenu->addAction(QStringLiteral("1"));
+    m_katEditor->setObjectName(QStringLiteral("mnxKatEditor"));
+    m_katEditor->setVisible(false);
+
+    connect(addNew, &QAction::triggered, this, [this] { NewDokument(); });
+    connect(m_showViewer, &QAction::triggered, this, [this] { openCopy(false); });
+    connect(kategorie, &QAction::triggered, this, [this] {
+        m_katEditor->setText(QStringLiteral("1"));
+        m_bEditor->click();
+    });
+    connect(favoriten, &QAction::triggered, this, [this] {
+        m_katEditor->setText(QStringLiteral("3"));
+        m_bEditor->click();
+    });
+    connect(loeschen, &QAction::triggered, this, [this] {
+        m_services.msg->MsgBox(
+            this,
+            QStringLiteral("Das Dokument ''") + selectedDocument()
+                + QStringLiteral("'' konnte nicht gelöscht werden, weil Funktion noch nicht "
+                                 "verfügbar !\r\rDer Vorgang wurde abgebrochen."),
+            16, kCaption);
+        Yield();
+    });
+}
+
+bool Root::Load()
+{
+    m_database->setText(m_installDir + QLatin1Char('/'));
+    if (!PathExists(templatesFolder())) {
+        m_services.msg->MsgBox(
+            this,
+            QStringLiteral("Die Dokumente sind nicht vorhanden oder wurden verschoben.  \n"
+                           "Die Anwendung kann nicht ordnungsgemäss arbeiten."),
+            16, QStringLiteral(" Ordinalis ") + windowTitle());
+        m_ended = true;
+        return false;
+    }
+    m_print->setChecked(m_userFile.PrintDoc());
+
+    m_loading = true;
+    m_category->clear();
+    m_category->addItems(m_userFile.ReadCategories());
+    m_loading = false;
+    if (m_category->count() > 0) {
+        m_category->setCurrentIndex(0);
+        categorySelected();
+    }
+    if (m_files->count() > 0 && m_files->currentRow() != 0)
+        m_files->setCurrentRow(0);
+
+    placeQuitButton();
+    m_showViewer->setText(m_showViewer->text() + QStringLiteral("\tEnter"));
+    Yield();
+    return true;
+}
+
+void Root::placeQuitButton()
+{
+    m_quit->move(8, height() + TwipsToPixelsY(150));
+}
+
+void Root::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeQuitButton();
+}
+
+void Root::WriteHostText(const QString &text)
+{
+    if (m_text1->text() == text)
+        onText1Changed();
+    else
+        m_text1->setText(text);
+}
+
+void Root::BringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void Root::onText1Changed()
+{
+    if (m_text1->text() != kEndMarker)
+        return;
+    m_services.exit->ExitNow(0);
+    // Only a test's exit seam returns: end as when the templates are missing.
+    m_ended = true;
+    m_services.exit->QuitApplication(0);
+}
+
+void Root::closeEvent(QCloseEvent *event)
+{
+    if (m_text1->text() != kEndMarker && !m_ended)
+        AppClosed();
+    event->accept();
+}
+
+void Root::AppClosed() { quitCommand(); }
+
+void Root::quitCommand()
+{
+    if (m_ended)
+        return;
+    m_userFile.WritePrintDoc(m_print->isChecked());
+    // The dialogs and the editor unload here once they exist.
+    Yield();
+    m_ended = true;
+    m_services.exit->QuitApplication(0);
+}
+
+void Root::NewDokument()
+{
+    // The add-document dialog arrives with the document maintenance.
+    m_services.msg->MsgBox(this,
+                           QStringLiteral("Das Hinzufügen von Dokumenten ist in dieser Version "
+                                          "noch nicht verfügbar."),
+                           64, kCaption);
+}
+
+void Root::LoadCategory()
+{
+    categorySelected();
+    Yield();
+}
+
+int Root::LoadPdfReader()
+{
+    return vv::LoadPdfReader(*m_services.registry, *m_services.fileDialog, this);
+}
+
+int Root::GetPdfReader()
+{
+    return vv::GetPdfReader(*m_services.registry, *m_services.fileDialog, this);
+}
+
+QString Root::selectedDocument() const
+{
+    const QListWidgetItem *item = m_files->currentItem();
+    return item ? GetFileName(item->text()) : QString();
+}
+
+void Root::categorySelected()
+{
+    BusyPointer busy;
+    clearPicture();
+    Yield();
+
+    const int position = m_category->currentIndex() + 1;
+    const QString value = m_userFile.CategoryDirValue(position);
+    const QString folder = m_userFile.ResolveCategoryFolder(value);
+    if (folder.isEmpty() || !PathExists(folder)) {
+        const int answer = m_services.msg->MsgBox(this, MissingFolderText(), 17,
+                                                  QStringLiteral(" ") + windowTitle());
+        // OK opens the library editor at its download page once the editor
+        // exists; until then it leaves everything as Cancel does.
+        Q_UNUSED(answer);
+        busy.restore();
+        return;
+    }
+    if (!value.isEmpty())
+        m_fileListFolder = folder;
+    refreshFileList();
+
+    m_infos->clear();
+    const QString info = m_userFile.CategoryInfo(position);
+    if (!info.isEmpty())
+        m_infos->setText(info);
+    if (m_files->count() > 0)
+        m_files->setCurrentRow(0);
+    busy.restore();
+    Yield();
+}
+
+void Root::refreshFileList()
+{
+    QStringList names;
+    if (!m_fileListFolder.isEmpty()) {
+        QDir dir(m_fileListFolder);
+        names = dir.entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden, QDir::NoSort);
+        SortNamesGerman(names);
+    }
+    const QSignalBlocker block(m_files);
+    m_files->clear();
+    m_files->addItems(names);
+    m_files->setCurrentRow(-1);
+}
+
+void Root::documentSelected()
+{
+    BusyPointer busy;
+    Yield();
+    const QString name = selectedDocument();
+    m_infos->setText(m_userFile.DocumentInfo(name));
+    clearPicture();
+
+    QString picture;
+    if (name.size() >= 3) {
+        const QString base = m_fileListFolder + QLatin1Char('/') + name.left(name.size() - 3);
+        if (FileExists(base + QStringLiteral("gif")))
+            picture = base + QStringLiteral("gif");
+        if (FileExists(base + QStringLiteral("jpg")))
+            picture = base + QStringLiteral("jpg");
+    }
+    if (picture.isEmpty()) {
+        const QString fallback = m_installDir + QStringLiteral("/KORVENTIS.MAP");
+        if (FileExists(fallback))
+            picture = fallback;
+    }
+    if (!picture.isEmpty() && FileExists(picture))
+        showPicture(picture);
+    busy.restore();
+    Yield();
+}
+
+void Root::showPicture(const QString &file)
+{
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return; // an unreadable picture leaves the preview empty
+    m_image->setScaledContents(true);
+    m_image->setPixmap(QPixmap::fromImage(image));
+}
+
+void Root::clearPicture() { m_image->clear(); }
+
+void Root::popupMenuAt(const QPoint &globalPos) { m_menu->popup(globalPos); }
+
+void Root::popupMenuFixed()
+{
+    popupMenuAt(mapToGlobal(QPoint(TwipsToPixelsX(3825), TwipsToPixelsY(2650))));
+}
+
+void Root::openEditor()
+{
+    // The library editor arrives with the library maintenance; hiding the
+    // main window without it would leave the user with no window at all.
+    m_services.msg->MsgBox(this,
+                           QStringLiteral("Die Verwaltung der Pdf-Dokumente ist in dieser Version "
+                                          "noch nicht verfügbar."),
+                           64, kCaption);
+}
+
+bool Root::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton
+            && (watched == m_image || watched == m_files->viewport())) {
+            popupMenuAt(mouse->globalPosition().toPoint());
+            return true;
+        }
+        if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {
+            if (watched == m_image) {
+                openCopy(true);
+                return true;
+            }
+            if (watched == m_infos) {
+                if (QAction *edit = m_menu->findChild<QAction *>(QStringLiteral("mnuBearbeiten")))
+                    edit->trigger();
+                return true;
+            }
+        }
+        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+            if (watched == m_tDocument) {
+                m_bDocument->click();
+                return true;
+            }
+            if (watched == m_tEditor) {
+                m_bEditor->click();
+                return true;
+            }
+        }
+    }
+    if (type == QEvent::KeyPress && watched == m_files) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_showViewer->trigger();
+            return true;
+        }
+        if (key == Qt::Key_Menu) {
+            popupMenuAt(m_files->viewport()->mapToGlobal(
+                m_files->visualItemRect(m_files->currentItem()).center()));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Root::showError(const QString &text) { m_services.msg->MsgBox(this, text, 48, kCaption); }
+
+bool Root::makeCopy(QString *copyPath)
+{
+    const QString name = selectedDocument();
+    if (name.isEmpty()) {
+        showError(QStringLiteral("Bitte wählen Sie zuerst ein Dokument aus."));
+        return false;
+    }
+    const QString source = m_fileListFolder + QLatin1Char('/') + name;
+    const QString temp = GetTempFile();
+    if (temp.isEmpty()) {
+        showError(QStringLiteral("Im Ordner für temporäre Dateien kann keine Kopie angelegt "
+                                 "werden. Bitte prüfen Sie den Ordner und den freien Speicherplatz."));
+        return false;
+    }
+    const QString copy = temp.left(temp.size() - 3) + QStringLiteral("pdf");
+    if (!CopyFileOverwrite(source, copy)) {
+        showError(QStringLiteral("Das Dokument \"") + name
+                  + QStringLiteral("\" konnte nicht kopiert werden. Die Vorlage ist nicht mehr "
+                                   "vorhanden oder nicht lesbar."));
+        return false;
+    }
+    Yield();
+    *copyPath = copy;
+    return true;
+}
+
+void Root::startViewer(const QString &commandLine)
+{
+    QString error;
+    if (!m_services.process->StartCommandLine(commandLine, &error))
+        showError(error.isEmpty() ? QStringLiteral("Das Pdf-Programm konnte nicht gestartet werden.")
+                                  : error);
+    Yield();
+}
+
+void Root::openCopy(bool allowPrint)
+{
+    if (allowPrint && LoadPdfReader() != 1)
+        return;
+    QString program;
+    if (!m_services.registry->ReadRegistryValue(kRegKey, QStringLiteral("PdfEditor"), program))
+        program.clear();
+    program = program.section(QChar(0), 0, 0);
+    if (program.isEmpty()) {
+        showError(QStringLiteral("Es ist noch kein Pdf-Programm eingerichtet. Doppelklicken Sie "
+                                 "auf die Vorschau, um ein Pdf-Programm auszuwählen."));
+        return;
+    }
+    QString copy;
+    if (!makeCopy(&copy))
+        return;
+    const bool print = allowPrint && m_print->isChecked();
+    startViewer(print ? BuildPrintCommandLine(program, copy) : BuildOpenCommandLine(program, copy));
+}
+
+} // namespace vv

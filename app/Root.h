@@ -1,0 +1,103 @@
+#pragma once
+// The main window: category and document browsing, opening and printing a
+// fresh copy, the host link field and the orderly end of the program.
+
+#include "Services.h"
+#include "UserFile.h"
+
+#include <QWidget>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace vv {
+
+class Root : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString kCaption = QStringLiteral("Veltrano Vorlagen-Bibliothek");
+    static inline const QString kEndMarker = QStringLiteral("$Ende$");
+
+    Root(const QString &installDir, const Services &services, QWidget *parent = nullptr);
+
+    // Runs the start-up steps. False when the templates folder is missing: the
+    // message has been shown and the program must end at once, writing nothing.
+    bool Load();
+
+    // Public operations the other windows call.
+    void AppClosed();
+    void NewDokument();
+    void LoadCategory();
+    int LoadPdfReader();
+    int GetPdfReader();
+
+    // A text written into the host field from outside; raises the field's
+    // change handling even when the text equals the current one.
+    void WriteHostText(const QString &text);
+    void BringToFront();
+
+    QString installDir() const { return m_installDir; }
+    QString templatesFolder() const { return m_installDir + QStringLiteral("/Vorlagen"); }
+    QString fileListFolder() const { return m_fileListFolder; }
+    QString selectedDocument() const;
+    const UserFile &userFile() const { return m_userFile; }
+    const Services &services() const { return m_services; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void placeQuitButton();
+
+    void onText1Changed();
+    void quitCommand();
+    void categorySelected();
+    void documentSelected();
+    void refreshFileList();
+    void showPicture(const QString &file);
+    void clearPicture();
+    void popupMenuAt(const QPoint &globalPos);
+    void popupMenuFixed();
+    void openEditor();
+    void openCopy(bool allowPrint);
+    bool makeCopy(QString *copyPath);
+    void startViewer(const QString &commandLine);
+    void showError(const QString &text);
+
+    QString m_installDir;
+    Services m_services;
+    UserFile m_userFile;
+    QString m_fileListFolder;
+    bool m_ended = false;
+    bool m_loading = false;
+
+    QLineEdit *m_text1 = nullptr;
+    QComboBox *m_category = nullptr;
+    QListWidget *m_files = nullptr;
+    QLabel *m_database = nullptr;
+    QLabel *m_infos = nullptr;
+    QLabel *m_image = nullptr;
+    QCheckBox *m_print = nullptr;
+    QPushButton *m_quit = nullptr;
+    QToolButton *m_bDocument = nullptr;
+    QLabel *m_tDocument = nullptr;
+    QToolButton *m_bEditor = nullptr;
+    QLabel *m_tEditor = nullptr;
+    QMenu *m_menu = nullptr;
+    QMenu *m_infoMenu = nullptr;
+    QAction *m_showViewer = nullptr;
+    QAction *m_katEditor = nullptr;
+};
+
+} // namespace vv
