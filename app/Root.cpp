@@ -31,8 +31,6 @@
 namespace vv {
 namespace {
 
-const QString kRegKey = QStringLiteral("Software\\Veltrano\\Ordinalis");
-
 void Yield() { QCoreApplication::processEvents(); }
 
 // The busy pointer over the whole application for the life of a command.
@@ -574,7 +572,8 @@ void Root::openCopy(bool allowPrint)
     if (allowPrint && LoadPdfReader() != 1)
         return;
     QString program;
-    if (!m_services.registry->ReadRegistryValue(kRegKey, QStringLiteral("PdfEditor"), program))
+    if (!m_services.registry->ReadRegistryValue(QString::fromLatin1(kProductKey),
+                                                QStringLiteral("PdfEditor"), program))
         program.clear();
     program = program.section(QChar(0), 0, 0);
     if (program.isEmpty()) {

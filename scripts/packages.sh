@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need. As root it runs
+# apt-get itself; otherwise it names the one line to run and stops.
+set -e
+PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core"
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" = 0 ]; then
+    echo "Installiere fehlende Pakete:$missing"
+    DEBIAN_FRONTEND=noninteractive apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+else
+    echo "Es fehlen Debian-Pakete. Bitte einmal ausführen:" >&2
+    echo "  sudo apt-get install$missing" >&2
+    exit 1
+fi
