@@ -67,6 +67,8 @@ double FakeClock::SecondsSinceMidnight()
 
 FakeServices::FakeServices(const QString &root)
 {
+    // Every set of fakes starts from an empty settings store.
+    QDir(root + "/registry").removeRecursively();
     QDir().mkpath(root + "/registry");
     registry = std::make_unique<vv::Registry>(root + "/registry/Ordinalis.conf", QStringList());
 }
