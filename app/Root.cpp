@@ -1,5 +1,6 @@
 #include "Root.h"
 
+#include "BusyPointer.h"
 #include "Clock.h"
 #include "FileServices.h"
 #include "PdfReader.h"
@@ -30,25 +31,6 @@
 
 namespace vv {
 namespace {
-
-void Yield() { QCoreApplication::processEvents(); }
-
-// The busy pointer over the whole application for the life of a command.
-class BusyPointer {
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~BusyPointer() { restore(); }
-    void restore()
-    {
-        if (m_active) {
-            QApplication::restoreOverrideCursor();
-            m_active = false;
-        }
-    }
-
-private:
-    bool m_active = true;
-};
 
 QString MissingFolderText()
 {
@@ -379,6 +361,12 @@ QString Root::selectedDocument() const
     const QListWidgetItem *item = m_files->currentItem();
     return item ? GetFileName(item->text()) : QString();
 }
+
+int Root::categoryIndex() const { return m_category->currentIndex(); }
+
+QString Root::categoryText() const { return m_category->currentText(); }
+
+void Root::selectCategoryIndex(int index) { m_category->setCurrentIndex(index); }
 
 void Root::categorySelected()
 {

@@ -2,6 +2,7 @@
 // The main window: category and document browsing, opening and printing a
 // fresh copy, the host link field and the orderly end of the program.
 
+#include "MainWindowLink.h"
 #include "Services.h"
 #include "UserFile.h"
 
@@ -19,7 +20,7 @@ class QToolButton;
 
 namespace vv {
 
-class Root : public QWidget {
+class Root : public QWidget, public MainWindowLink {
     Q_OBJECT
 public:
     static inline const QString kCaption = QStringLiteral("Veltrano Vorlagen-Bibliothek");
@@ -34,7 +35,7 @@ public:
     // Public operations the other windows call.
     void AppClosed();
     void NewDokument();
-    void LoadCategory();
+    void LoadCategory() override;
     int LoadPdfReader();
     int GetPdfReader();
 
@@ -43,10 +44,16 @@ public:
     void WriteHostText(const QString &text);
     void BringToFront();
 
-    QString installDir() const { return m_installDir; }
+    QString installDir() const override { return m_installDir; }
     QString templatesFolder() const { return m_installDir + QStringLiteral("/Vorlagen"); }
-    QString fileListFolder() const { return m_fileListFolder; }
-    QString selectedDocument() const;
+    QString fileListFolder() const override { return m_fileListFolder; }
+    QString selectedDocument() const override;
+
+    // What the document dialogs use of the main window.
+    QWidget *linkWidget() override { return this; }
+    int categoryIndex() const override;
+    QString categoryText() const override;
+    void selectCategoryIndex(int index) override;
     const UserFile &userFile() const { return m_userFile; }
     const Services &services() const { return m_services; }
 

@@ -87,6 +87,21 @@ int UserFile::WriteDocumentInfo(const QString &fileName, const QString &text) co
     return WriteIniValue(path(), kInfo, fileName, text);
 }
 
+QString UserFile::CategoryFolder(const QString &categoryName) const
+{
+    if (categoryName.isEmpty() || categoryName == QLatin1String(".") || categoryName == QLatin1String("..")
+        || categoryName.contains(QLatin1Char('/')) || categoryName.contains(QLatin1Char('\\'))
+        || categoryName.contains(QChar(0)))
+        return QString();
+    return m_templates + QLatin1Char('/') + categoryName + QLatin1Char('/');
+}
+
+QString UserFile::PreviewFileName(const QString &documentName, const QString &picture)
+{
+    // QString::left of a negative count would keep the whole name.
+    return documentName.left(qMax<qsizetype>(0, documentName.size() - 3)) + picture.right(3);
+}
+
 bool UserFile::PrintDoc() const
 {
     return VbVal(ReadIniValue(path(), kSet, QStringLiteral("PrintDoc"))) == 1.0;

@@ -38,6 +38,16 @@ public:
     QString DocumentInfo(const QString &fileName) const;
     int WriteDocumentInfo(const QString &fileName, const QString &text) const;
 
+    // The folder a category's display name stands for, with trailing "/";
+    // "" for a name that cannot be a folder of the library (empty, ".", "..",
+    // or holding a separator), so nothing is written outside it.
+    QString CategoryFolder(const QString &categoryName) const;
+
+    // A document's preview name: the document's name without its last three
+    // characters plus the last three characters of picture ("Antrag.pdf" with
+    // "bild.jpeg" gives "Antrag.peg"). Cut by count, not at the dot.
+    static QString PreviewFileName(const QString &documentName, const QString &picture);
+
     bool PrintDoc() const;
     int WritePrintDoc(bool on) const;
 

@@ -1,0 +1,257 @@
+#include "AddNew.h"
+
+#include "BusyPointer.h"
+#include "Clock.h"
+#include "ComDlgDll.h"
+#include "FileServices.h"
+#include "MainWindowLink.h"
+#include "UserFile.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace vv {
+namespace {
+
+const QString kOpenTitle = QStringLiteral("Datei öffnen");
+
+// The chosen file as folder plus name, or "" when nothing usable came back.
+// A cancelled dialog leaves the folder empty, which becomes a lone separator
+// and is then too short.
+QString ChosenPath(FileDialogSeam &seam, QWidget *owner, const QString &filter, const QString &defaultExt)
+{
+    QString folder;
+    const QString name = OpenFileDialog(seam, owner, kOpenTitle, folder, QString(), filter, defaultExt);
+    if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\')))
+        folder += QLatin1Char('/');
+    const QString path = folder + name;
+    if (path.size() < 5 || name.isEmpty())
+        return QString();
+    return path;
+}
+
+} // namespace
+
+AddNew::AddNew(MainWindowLink &main, const Services &services, QWidget *parent)
+    : QDialog(parent), m_main(main), m_services(services)
+{
+    setObjectName(QStringLiteral("AddNew"));
+    setModal(true);
+    buildControls();
+    Prepare();
+}
+
+void AddNew::buildControls()
+{
+    auto *outer = new QVBoxLayout(this);
+
+    auto *top = new QHBoxLayout;
+    auto *image1 = new QLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
+    image1->setAlignment(Qt::AlignTop);
+    auto *hint = new QLabel(
+        QStringLiteral("Zum Hinzufügen in die Datenbank, wählen Sie ein Pdf-Dokument und fügen "
+                       "anschließend eine Vorschau (.jpf, .gif) hinzufügen. Geben Sie einen "
+                       "Hilfetext für die Vorschau ein."),
+        this);
+    hint->setObjectName(QStringLiteral("Label1"));
+    hint->setWordWrap(true);
+    top->addWidget(image1);
+    top->addWidget(hint, 1);
+    outer->addLayout(top);
+
+    auto *frame1 = new QFrame(this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setFrameShape(QFrame::StyledPanel);
+    auto *grid = new QGridLayout(frame1);
+
+    auto *nameLabel = new QLabel(QStringLiteral("&Dateiname:"), frame1);
+    m_filename = new QLineEdit(frame1);
+    m_filename->setObjectName(QStringLiteral("tFilename"));
+    nameLabel->setBuddy(m_filename);
+    m_dateiwahl = new QPushButton(QStringLiteral("..."), frame1);
+    m_dateiwahl->setObjectName(QStringLiteral("bDateiwahl"));
+    m_dateiwahl->setAutoDefault(false);
+    grid->addWidget(nameLabel, 0, 0, 1, 3);
+    grid->addWidget(m_filename, 1, 0, 1, 2);
+    grid->addWidget(m_dateiwahl, 1, 2);
+
+    auto *helpLabel = new QLabel(QStringLiteral("&Hilfetext für das Dokument:"), frame1);
+    m_hilfetext = new QPlainTextEdit(frame1);
+    m_hilfetext->setObjectName(QStringLiteral("tHilfetext"));
+    m_hilfetext->setTabChangesFocus(true);
+    helpLabel->setBuddy(m_hilfetext);
+    grid->addWidget(helpLabel, 2, 0, 1, 2);
+    grid->addWidget(m_hilfetext, 3, 0);
+
+    m_vorschau = new QFrame(frame1);
+    m_vorschau->setObjectName(QStringLiteral("pVorschau"));
+    m_vorschau->setFrameShape(QFrame::StyledPanel);
+    m_vorschau->setFrameShadow(QFrame::Sunken);
+    m_vorschau->setFixedSize(TwipsToPixelsX(1700), TwipsToPixelsY(2400));
+    m_vorschau->setCursor(Qt::PointingHandCursor);
+    m_vorschau->setToolTip(QStringLiteral("Klicken, um eine Vorschau auszuwählen"));
+    auto *previewLayout = new QVBoxLayout(m_vorschau);
+    previewLayout->setContentsMargins(2, 2, 2, 2);
+    m_image = new QLabel(m_vorschau);
+    m_image->setObjectName(QStringLiteral("pImage"));
+    m_image->setScaledContents(true);
+    previewLayout->addWidget(m_image);
+    grid->addWidget(m_vorschau, 3, 1, 1, 2, Qt::AlignTop);
+    grid->setColumnStretch(0, 1);
+    outer->addWidget(frame1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    m_hinzufuegen = new QPushButton(QStringLiteral("&Ok"), this);
+    m_hinzufuegen->setObjectName(QStringLiteral("bHinzufügen"));
+    m_abbrechen = new QPushButton(QStringLiteral("&Abbrechen"), this);
+    m_abbrechen->setObjectName(QStringLiteral("bAbbrechen"));
+    buttons->addStretch();
+    buttons->addWidget(m_hinzufuegen);
+    buttons->addWidget(m_abbrechen);
+    outer->addLayout(buttons);
+
+    // Only a path the file dialog produced may be copied; typing replaces it.
+    connect(m_filename, &QLineEdit::textEdited, this, [this] { m_modeMark = QStringLiteral("0"); });
+    connect(m_dateiwahl, &QPushButton::clicked, this, [this] { ChooseDocument(); });
+    connect(m_hinzufuegen, &QPushButton::clicked, this, [this] { OkCommand(); });
+    connect(m_abbrechen, &QPushButton::clicked, this, [this] { reject(); });
+    m_vorschau->installEventFilter(this);
+    m_image->installEventFilter(this);
+
+    resize(TwipsToPixelsX(6600), TwipsToPixelsY(5200));
+}
+
+void AddNew::Prepare()
+{
+    setWindowTitle(kCaption);
+    m_filename->clear();
+    m_modeMark = QStringLiteral("0");
+    m_hilfetext->clear();
+    m_previewPath.clear();
+    m_image->clear();
+    m_filename->setFocus();
+}
+
+void AddNew::setEditMode(const QString &fileName, const QString &helpText, const QPixmap &picture)
+{
+    Prepare();
+    setWindowTitle(kEditCaption);
+    m_hilfetext->setPlainText(helpText);
+    m_image->setPixmap(picture);
+    m_filename->setText(fileName);
+}
+
+void AddNew::done(int result)
+{
+    QDialog::done(result);
+    Prepare(); // an unloaded form starts from its designer state next time
+}
+
+bool AddNew::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_vorschau || watched == m_image) && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        ChoosePreview();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AddNew::ChooseDocument()
+{
+    const QString path = ChosenPath(*m_services.fileDialog, this,
+                                    QStringLiteral("Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*"),
+                                    QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    m_filename->setText(path);
+    m_modeMark = QStringLiteral("1");
+}
+
+void AddNew::ChoosePreview()
+{
+    const QString path = ChosenPath(*m_services.fileDialog, this,
+                                    QStringLiteral("Bilder|*.jpg; *.gif|Alle Dateitypen|*.*"),
+                                    QStringLiteral("jpg, gif"));
+    if (path.isEmpty())
+        return;
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        // Stored anyway, it would become a preview no window can show.
+        m_services.msg->MsgBox(this,
+                               QStringLiteral("Die Datei \"") + GetFileName(path)
+                                   + QStringLiteral("\" ist kein Bild und kann nicht als Vorschau "
+                                                    "verwendet werden. Bitte wählen Sie ein Bild im "
+                                                    "Format JPEG oder GIF."),
+                               48, windowTitle());
+        return;
+    }
+    m_previewPath = path;
+    m_image->setPixmap(QPixmap::fromImage(picture));
+    m_image->update();
+}
+
+void AddNew::OkCommand()
+{
+    BusyPointer busy;
+    Yield();
+
+    const UserFile user(m_main.installDir() + QStringLiteral("/Vorlagen"));
+    const QString text = m_filename->text();
+    const QString name = GetFileName(text);
+    const QString folder = user.CategoryFolder(m_main.categoryText());
+    const QString target = folder.isEmpty() || name.isEmpty() ? QString() : folder + name;
+
+    if (!target.isEmpty() && FileExists(target)) {
+        const int answer = m_services.msg->MsgBox(
+            this, QStringLiteral("Möchten Sie die Informationen für das ausgewählte Dokument ändern. "), 36,
+            QStringLiteral(" Dokumente bearbeiten"));
+        if (answer == vbNo) {
+            busy.restore();
+            return;
+        }
+    }
+
+    user.Backup();
+    Yield();
+
+    if (GetFilePath(text).isEmpty())
+        m_modeMark = QStringLiteral("0");
+
+    // Also with mark "0" and a folder typed by hand: the bare name is the
+    // only key a reader ever looks up.
+    user.WriteDocumentInfo(name, m_hilfetext->toPlainText());
+    if (m_modeMark == QLatin1String("1")) {
+        if (!target.isEmpty()) {
+            CopyFileOverwrite(text, target);
+            if (!m_previewPath.isEmpty())
+                CopyFileOverwrite(m_previewPath, folder + UserFile::PreviewFileName(name, m_previewPath));
+        }
+        Yield();
+        WaitSeconds(*m_services.clock, 1.0);
+    } else {
+        Yield();
+    }
+
+    m_main.selectCategoryIndex(m_main.categoryIndex());
+    m_main.LoadCategory();
+
+    busy.restore();
+    Yield();
+    accept();
+}
+
+} // namespace vv

@@ -1,0 +1,102 @@
+#pragma once
+// A main window stand-in and a small installation for the dialog tests.
+
+#include "Fakes.h"
+#include "IniFiles.h"
+#include "MainWindowLink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QWidget>
+
+namespace vvtest {
+
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+inline void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+template <class T> T *Child(QWidget *window, const char *name)
+{
+    T *w = window->findChild<T *>(QString::fromUtf8(name));
+    if (!w)
+        qFatal("control %s missing", name);
+    return w;
+}
+
+inline void Click(QWidget *window, const char *name)
+{
+    QTest::mouseClick(Child<QWidget>(window, name), Qt::LeftButton);
+}
+
+// "text|style|title" of the only message shown, "" unless exactly one was.
+inline QString OnlyMessage(const FakeMessageBox &msg)
+{
+    if (msg.shown.size() != 1)
+        return QString::number(msg.shown.size()) + " messages";
+    const ShownMessage &m = msg.shown.first();
+    return m.text + "|" + QString::number(m.style) + "|" + m.title;
+}
+
+inline QStringList Names(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// CAT 01 Steuern, 02 Verträge, (03 missing), 04 Leer, 05 Fehlt (no folder).
+// Returns the templates folder below install.
+inline QString MakeLibrary(const QString &install)
+{
+    QDir(install).removeRecursively();
+    const QString templates = install + "/Vorlagen";
+    const QString user = templates + "/User.dat";
+    const char *cats[][2] = {{"01", "Steuern"}, {"02", "Verträge"}, {"04", "Leer"}, {"05", "Fehlt"}};
+    for (const auto &c : cats) {
+        const QString name = QString::fromUtf8(c[1]);
+        if (name != "Fehlt")
+            QDir().mkpath(templates + "/" + name);
+        vv::WriteIniValue(user, "CAT", c[0], name);
+        vv::WriteIniValue(user, "DIR", c[0], "\\" + name);
+    }
+    vv::WriteIniValue(user, "INFO", "01", "Hilfe Steuern");
+    vv::WriteIniValue(user, "INFO", "Vorhanden.pdf", "alt");
+    return templates;
+}
+
+class FakeMainWindow : public QWidget, public vv::MainWindowLink {
+public:
+    explicit FakeMainWindow(const QString &install) : m_install(install) {}
+
+    QWidget *linkWidget() override { return this; }
+    QString installDir() const override { return m_install; }
+    int categoryIndex() const override { return index; }
+    QString categoryText() const override { return categories.value(index); }
+    void selectCategoryIndex(int i) override
+    {
+        index = i;
+        selected.append(i);
+    }
+    QString fileListFolder() const override { return m_install + "/Vorlagen/" + categoryText(); }
+    QString selectedDocument() const override { return document; }
+    void LoadCategory() override { ++loads; }
+
+    QStringList categories{"Steuern", "Verträge", "Leer", "Fehlt"};
+    int index = 0;
+    QString document;
+    QList<int> selected;
+    int loads = 0;
+
+private:
+    QString m_install;
+};
+
+} // namespace vvtest

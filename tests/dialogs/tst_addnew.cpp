@@ -1,0 +1,270 @@
+// The add-document dialog over a temporary installation: which files land in
+// the category folder, what the user file holds, and what the user is asked.
+
+#include "AddNew.h"
+#include "DialogFixture.h"
+#include "GifWriter.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace vvtest;
+
+class TestAddNew : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QString m_templates, m_user, m_source;
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<FakeMainWindow> m_main;
+    std::unique_ptr<vv::AddNew> m_dlg;
+
+    template <class T> T *child(const char *name) { return Child<T>(m_dlg.get(), name); }
+    QString src(const QString &name) const { return m_source + "/" + name; }
+    QString steuern(const QString &name = QString()) const { return m_templates + "/Steuern/" + name; }
+    void choose(const char *control, const QString &file)
+    {
+        m_fakes->fileDialog.choices.enqueue(file.isEmpty() ? QString() : src(file));
+        Click(m_dlg.get(), control);
+    }
+    void setHelp(const QString &text) { child<QPlainTextEdit>("tHilfetext")->setPlainText(text); }
+    QString info(const QString &key) { return vv::ReadIniValue(m_user, "INFO", key); }
+    QLineEdit *filename() { return child<QLineEdit>("tFilename"); }
+
+private slots:
+    void initTestCase() { IsolateEnvironment(m_tmp.path()); }
+
+    void init()
+    {
+        const QString install = m_tmp.path() + "/inst";
+        m_templates = MakeLibrary(install);
+        m_user = m_templates + "/User.dat";
+        WriteBytes(steuern("Vorhanden.pdf"), "%PDF alt");
+        WriteBytes(steuern("Vorhanden.gif"), "GIF alt");
+        m_source = m_tmp.path() + "/quelle";
+        QDir().mkpath(m_source);
+        WriteBytes(src("Antrag.pdf"), "%PDF Antrag");
+        WriteBytes(src("Vorhanden.pdf"), "%PDF neu und länger");
+        WriteBytes(src("text.jpg"), "kein Bild");
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        for (const char *name : {"bild.jpg", "x.jpeg", "foto.dat"})
+            QVERIFY(picture.save(src(name), "JPEG"));
+        QVERIFY(vv::WriteGif(picture, src("x.gif")));
+
+        m_fakes = std::make_unique<FakeServices>(m_tmp.path() + "/fakes");
+        m_main = std::make_unique<FakeMainWindow>(install);
+        m_dlg = std::make_unique<vv::AddNew>(*m_main, m_fakes->services());
+        m_dlg->show();
+    }
+
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_main.reset();
+    }
+
+    void controls()
+    {
+        QCOMPARE(m_dlg->objectName() + " " + m_dlg->windowTitle(), QString("AddNew Hinzufügen"));
+        QVERIFY(m_dlg->isModal());
+        QCOMPARE(child<QWidget>("pImage")->parentWidget(), child<QWidget>("pVorschau"));
+        QStringList buddies;
+        for (QLabel *label : m_dlg->findChildren<QLabel *>())
+            if (label->buddy())
+                buddies << label->text() + "->" + label->buddy()->objectName();
+        buddies.sort();
+        QCOMPARE(buddies, QStringList({"&Dateiname:->tFilename", "&Hilfetext für das Dokument:->tHilfetext"}));
+        QCOMPARE(child<QLabel>("Label1")->text(),
+                 QString("Zum Hinzufügen in die Datenbank, wählen Sie ein Pdf-Dokument und fügen "
+                         "anschließend eine Vorschau (.jpf, .gif) hinzufügen. Geben Sie einen "
+                         "Hilfetext für die Vorschau ein."));
+        QCOMPARE(m_dlg->modeMark(), QString("0"));
+    }
+
+    void add_data()
+    {
+        QTest::addColumn<int>("category");
+        QTest::addColumn<QString>("preview");
+        QTest::addColumn<QByteArray>("clicked");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("jpg") << 0 << "bild.jpg" << QByteArray("pImage") << "Antrag.jpg";
+        QTest::newRow("jpeg cut by count") << 0 << "x.jpeg" << QByteArray("pImage") << "Antrag.peg";
+        QTest::newRow("gif, frame, umlaut category") << 1 << "x.gif" << QByteArray("pVorschau") << "Antrag.gif";
+        QTest::newRow("picture by content") << 0 << "foto.dat" << QByteArray("pImage") << "Antrag.dat";
+        QTest::newRow("preview cancelled") << 0 << "" << QByteArray("pVorschau") << "";
+        QTest::newRow("not a picture") << 0 << "text.jpg" << QByteArray("pImage") << "";
+    }
+
+    void add()
+    {
+        QFETCH(int, category);
+        QFETCH(QString, preview);
+        QFETCH(QByteArray, clicked);
+        QFETCH(QString, stored);
+        m_main->index = category;
+        const QString folder = m_templates + "/" + m_main->categoryText() + "/";
+        const QStringList before = Names(folder);
+        const QByteArray userBefore = ReadBytes(m_user);
+
+        choose("bDateiwahl", "Antrag.pdf");
+        QCOMPARE(filename()->text() + " " + m_dlg->modeMark(), src("Antrag.pdf") + " 1");
+        choose(clicked.constData(), preview);
+        const bool refused = !preview.isEmpty() && stored.isEmpty();
+        QCOMPARE(m_dlg->previewPath(), stored.isEmpty() ? QString() : src(preview));
+        QCOMPARE(m_fakes->msg.shown.size(), refused ? 1 : 0);
+        if (refused) {
+            const ShownMessage &m = m_fakes->msg.shown.first();
+            QCOMPARE(m.style, 48);
+            QCOMPARE(m.title, QString("Hinzufügen"));
+            QVERIFY2(m.text.contains("\"text.jpg\" ist kein Bild"), qPrintable(m.text));
+            QVERIFY(m_dlg->isVisible());
+        }
+        const QString help = QString("Antrag ausfüllen ").repeated(20); // beyond 254 characters
+        setHelp(help);
+        Click(m_dlg.get(), "bHinzufügen");
+
+        QStringList expected = before + QStringList{"Antrag.pdf"};
+        if (!stored.isEmpty())
+            expected << stored;
+        expected.sort();
+        QCOMPARE(Names(folder), expected);
+        QCOMPARE(ReadBytes(folder + "Antrag.pdf"), ReadBytes(src("Antrag.pdf")));
+        if (!stored.isEmpty())
+            QCOMPARE(ReadBytes(folder + stored), ReadBytes(src(preview)));
+        QVERIFY(ReadBytes(m_user).contains("\r\nAntrag.pdf=" + help.toLatin1() + "\r\n"));
+        QCOMPARE(ReadBytes(m_templates + "/User.bak"), userBefore);
+        QCOMPARE(m_main->selected, QList<int>{category});
+        QCOMPARE(m_main->loads, 1);
+        QVERIFY(m_fakes->clock.reads >= 2); // the pause ran on the clock seam
+        QVERIFY(!m_dlg->isVisible());
+
+        const auto &req = m_fakes->fileDialog.requests;
+        QCOMPARE(req.size(), 2);
+        QCOMPARE(req[0].title + "|" + req[0].folder + "|" + req[0].filter + "|" + req[0].defaultExt,
+                 QString("Datei öffnen||Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*|pdf"));
+        QCOMPARE(req[1].title + "|" + req[1].folder + "|" + req[1].filter + "|" + req[1].defaultExt,
+                 QString("Datei öffnen||Bilder|*.jpg; *.gif|Alle Dateitypen|*.*|jpg, gif"));
+    }
+
+    // An existing document: the question, and in edit mode only the help text.
+    void existing_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("chosen, yes") << false << int(vv::vbYes);
+        QTest::newRow("chosen, no") << false << int(vv::vbNo);
+        QTest::newRow("edit, yes") << true << int(vv::vbYes);
+        QTest::newRow("edit, no") << true << int(vv::vbNo);
+    }
+
+    void existing()
+    {
+        QFETCH(bool, edit);
+        QFETCH(int, answer);
+        if (edit) {
+            QPixmap shown(4, 4);
+            shown.fill(Qt::blue);
+            m_dlg->setEditMode("Vorhanden.pdf", "alt", shown);
+            QCOMPARE(m_dlg->windowTitle(), QString("Bearbeiten"));
+            QCOMPARE(filename()->text() + " " + m_dlg->modeMark(), QString("Vorhanden.pdf 0"));
+            QCOMPARE(child<QLabel>("pImage")->pixmap().toImage().pixelColor(0, 0), QColor(Qt::blue));
+            QCOMPARE(child<QPlainTextEdit>("tHilfetext")->toPlainText(), QString("alt"));
+            choose("pImage", "x.gif"); // shown, never stored in this mode
+        } else {
+            choose("bDateiwahl", "Vorhanden.pdf");
+        }
+        const QStringList files = Names(steuern());
+        const QByteArray userBefore = ReadBytes(m_user);
+        const QString help = QString("geändert ").repeated(40);
+        setHelp(help);
+        m_fakes->msg.answers.enqueue(answer);
+        Qt::CursorShape during = Qt::ArrowCursor;
+        m_fakes->msg.whileOpen = [&] {
+            if (QApplication::overrideCursor())
+                during = QApplication::overrideCursor()->shape();
+        };
+        Click(m_dlg.get(), "bHinzufügen");
+
+        QCOMPARE(OnlyMessage(m_fakes->msg),
+                 QString("Möchten Sie die Informationen für das ausgewählte Dokument ändern. |36| Dokumente bearbeiten"));
+        QCOMPARE(during, Qt::BusyCursor);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(Names(steuern()), files);
+        QCOMPARE(ReadBytes(steuern("Vorhanden.gif")), QByteArray("GIF alt"));
+
+        const bool yes = answer == vv::vbYes;
+        QCOMPARE(ReadBytes(steuern("Vorhanden.pdf")),
+                 yes && !edit ? ReadBytes(src("Vorhanden.pdf")) : QByteArray("%PDF alt"));
+        QCOMPARE(m_dlg->isVisible(), !yes);
+        QCOMPARE(m_main->loads, yes ? 1 : 0);
+        if (yes) {
+            QCOMPARE(info("Vorhanden.pdf"), help.left(254));
+            QVERIFY(ReadBytes(m_user).contains("=" + help.toLatin1() + "\r\n")); // stored whole
+            QCOMPARE(ReadBytes(m_templates + "/User.bak"), userBefore);
+            QCOMPARE(m_fakes->clock.reads > 0, !edit); // only a copy waits
+        } else {
+            QCOMPARE(ReadBytes(m_user), userBefore);
+            QVERIFY(!QFile::exists(m_templates + "/User.bak"));
+            QCOMPARE(child<QPlainTextEdit>("tHilfetext")->toPlainText(), help);
+        }
+    }
+
+    // A path that did not come from the file dialog is never copied.
+    void typedPath_data()
+    {
+        QTest::addColumn<bool>("choseFirst");
+        QTest::newRow("typed") << false;
+        QTest::newRow("chosen, then edited") << true;
+    }
+
+    void typedPath()
+    {
+        QFETCH(bool, choseFirst);
+        if (choseFirst) {
+            choose("bDateiwahl", "Vorhanden.pdf");
+            filename()->clear();
+        }
+        QTest::keyClicks(filename(), src("Antrag.pdf"));
+        QCOMPARE(m_dlg->modeMark(), QString("0"));
+        setHelp("getippt");
+        Click(m_dlg.get(), "bHinzufügen");
+
+        QVERIFY(!QFile::exists(steuern("Antrag.pdf")));
+        QCOMPARE(info("Antrag.pdf"), QString("getippt"));
+        QVERIFY(!ReadBytes(m_user).contains("quelle"));
+    }
+
+    void cancelLeavesEverything()
+    {
+        m_dlg->setEditMode("Vorhanden.pdf", "alt", QPixmap());
+        choose("bDateiwahl", "Antrag.pdf");
+        choose("pImage", "x.gif");
+        setHelp("verworfen");
+        const QByteArray userBefore = ReadBytes(m_user);
+        Click(m_dlg.get(), "bAbbrechen");
+
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(ReadBytes(m_user), userBefore);
+        QVERIFY(!QFile::exists(m_templates + "/User.bak"));
+        QCOMPARE(Names(steuern()), QStringList({"Vorhanden.gif", "Vorhanden.pdf"}));
+        QCOMPARE(m_main->loads, 0);
+
+        // The next opening starts from the designer state.
+        m_dlg->show();
+        QCOMPARE(m_dlg->windowTitle() + "|" + filename()->text() + "|"
+                     + child<QPlainTextEdit>("tHilfetext")->toPlainText() + "|" + m_dlg->modeMark() + "|"
+                     + m_dlg->previewPath(),
+                 QString("Hinzufügen|||0|"));
+        QVERIFY(child<QLabel>("pImage")->pixmap().isNull());
+    }
+};
+
+QTEST_MAIN(TestAddNew)
+#include "tst_addnew.moc"
