@@ -1,8 +1,10 @@
 #include "Root.h"
 
+#include "AddNew.h"
 #include "BusyPointer.h"
 #include "Clock.h"
 #include "FileServices.h"
+#include "MoveTo.h"
 #include "PdfReader.h"
 #include "Registry.h"
 #include "WebSupports.h"
@@ -47,6 +49,8 @@ QString MissingFolderText()
 }
 
 } // namespace
+
+Root::~Root() = default;
 
 Root::Root(const QString &installDir, const Services &services, QWidget *parent)
     : QWidget(parent), m_installDir(installDir), m_services(services),
@@ -210,8 +214,8 @@ void Root::buildMenus()
     QAction *kategorie = add("mnuKategorie", QStringLiteral("&Kategorien bearbeiten "));
     QAction *favoriten = add("mnuFavoriten", QStringLiteral("&Favoriten bearbeiten"));
     separator("mnuTrennung2");
-    add("mnuVerschieben", QStringLiteral("&Verschieben ... "));
-    add("mnuBearbeiten", QStringLiteral("&Bearbeiten ..."));
+    QAction *verschieben = add("mnuVerschieben", QStringLiteral("&Verschieben ... "));
+    QAction *bearbeiten = add("mnuBearbeiten", QStringLiteral("&Bearbeiten ..."));
     separator("mnuTrennung3");
     QAction *loeschen = add("mnuLöschen", QStringLiteral("&Löschen ... "));
 
@@ -222,6 +226,8 @@ void Root::buildMenus()
     m_katEditor->setVisible(false);
 
     connect(addNew, &QAction::triggered, this, [this] { NewDokument(); });
+    connect(verschieben, &QAction::triggered, this, [this] { moveCommand(); });
+    connect(bearbeiten, &QAction::triggered, this, [this] { editCommand(); });
     connect(m_showViewer, &QAction::triggered, this, [this] { openCopy(false); });
     connect(kategorie, &QAction::triggered, this, [this] {
         m_katEditor->setText(QStringLiteral("1"));
@@ -325,7 +331,7 @@ void Root::quitCommand()
     if (m_ended)
         return;
     m_userFile.WritePrintDoc(m_print->isChecked());
-    // The dialogs and the editor unload here once they exist.
+    unloadDialogs(); // the library editor unloads here once it exists
     Yield();
     m_ended = true;
     m_services.exit->QuitApplication(0);
@@ -333,11 +339,50 @@ void Root::quitCommand()
 
 void Root::NewDokument()
 {
-    // The add-document dialog arrives with the document maintenance.
-    m_services.msg->MsgBox(this,
-                           QStringLiteral("Das Hinzufügen von Dokumenten ist in dieser Version "
-                                          "noch nicht verfügbar."),
-                           64, kCaption);
+    AddNew &dialog = addNewDialog();
+    dialog.Prepare();
+    dialog.exec();
+}
+
+AddNew &Root::addNewDialog()
+{
+    if (!m_addNew)
+        m_addNew = std::make_unique<AddNew>(*this, m_services, this);
+    return *m_addNew;
+}
+
+MoveTo &Root::moveToDialog()
+{
+    if (!m_moveTo)
+        m_moveTo = std::make_unique<MoveTo>(*this, m_services, this);
+    return *m_moveTo;
+}
+
+void Root::editCommand()
+{
+    const QString name = selectedDocument();
+    AddNew &dialog = addNewDialog();
+    dialog.setEditMode(name, m_userFile.DocumentInfo(name), m_image->pixmap());
+    Yield();
+    dialog.exec();
+    Yield();
+    m_infos->setText(m_userFile.DocumentInfo(name));
+}
+
+void Root::moveCommand()
+{
+    MoveTo &dialog = moveToDialog();
+    dialog.setMoveOrRename(QStringLiteral("1"));
+    dialog.ReadTypDocuments();
+    dialog.exec();
+}
+
+void Root::unloadDialogs()
+{
+    if (m_addNew && m_addNew->isVisible())
+        m_addNew->reject();
+    if (m_moveTo && m_moveTo->isVisible())
+        m_moveTo->reject();
 }
 
 void Root::LoadCategory()

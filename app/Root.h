@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -20,6 +22,9 @@ class QToolButton;
 
 namespace vv {
 
+class AddNew;
+class MoveTo;
+
 class Root : public QWidget, public MainWindowLink {
     Q_OBJECT
 public:
@@ -27,6 +32,7 @@ public:
     static inline const QString kEndMarker = QStringLiteral("$Ende$");
 
     Root(const QString &installDir, const Services &services, QWidget *parent = nullptr);
+    ~Root() override;
 
     // Runs the start-up steps. False when the templates folder is missing: the
     // message has been shown and the program must end at once, writing nothing.
@@ -77,6 +83,11 @@ private:
     void popupMenuAt(const QPoint &globalPos);
     void popupMenuFixed();
     void openEditor();
+    AddNew &addNewDialog();
+    MoveTo &moveToDialog();
+    void editCommand();
+    void moveCommand();
+    void unloadDialogs();
     void openCopy(bool allowPrint);
     bool makeCopy(QString *copyPath);
     void startViewer(const QString &commandLine);
@@ -105,6 +116,10 @@ private:
     QMenu *m_infoMenu = nullptr;
     QAction *m_showViewer = nullptr;
     QAction *m_katEditor = nullptr;
+
+    // Made on first use and kept; each opening starts from the designer state.
+    std::unique_ptr<AddNew> m_addNew;
+    std::unique_ptr<MoveTo> m_moveTo;
 };
 
 } // namespace vv

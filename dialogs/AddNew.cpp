@@ -233,7 +233,10 @@ void AddNew::OkCommand()
 
     // Also with mark "0" and a folder typed by hand: the bare name is the
     // only key a reader ever looks up.
-    user.WriteDocumentInfo(name, m_hilfetext->toPlainText());
+    // A profile value ends at its line: keep the lines of a help text as one.
+    QString help = m_hilfetext->toPlainText();
+    help.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    user.WriteDocumentInfo(name, help);
     if (m_modeMark == QLatin1String("1")) {
         if (!target.isEmpty()) {
             CopyFileOverwrite(text, target);

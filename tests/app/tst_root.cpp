@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -25,7 +26,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPlainTextEdit>
+#include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 #include <memory>
 
@@ -113,6 +118,37 @@ class TestRoot : public QObject {
     {
         const QStringList parts = vv::SplitCommandLine(commandLine);
         return parts.isEmpty() ? QString() : parts.last();
+    }
+
+    // Answers the next modal dialog the command opens, while its exec() runs.
+    void whenModal(const char *name, std::function<void(QDialog *)> act)
+    {
+        auto tries = std::make_shared<int>(0);
+        auto poll = std::make_shared<std::function<void()>>();
+        *poll = [=] {
+            auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (dlg && dlg->objectName() == QLatin1String(name)) {
+                act(dlg);
+                return;
+            }
+            if (++*tries < 200)
+                QTimer::singleShot(10, *poll);
+            else if (QApplication::activeModalWidget())
+                QApplication::activeModalWidget()->close();
+        };
+        QTimer::singleShot(0, *poll);
+    }
+    static void click(QDialog *dlg, const char *button)
+    {
+        auto *b = dlg->findChild<QPushButton *>(QString::fromUtf8(button));
+        QVERIFY(b);
+        b->click();
+    }
+    void trigger(const char *entry)
+    {
+        QAction *a = m_root->findChild<QAction *>(QString::fromUtf8(entry));
+        QVERIFY(a);
+        a->trigger();
     }
 
 private slots:
@@ -636,6 +672,107 @@ private slots:
         QCOMPARE(holder->text(), QStringLiteral("3"));
         m_root->findChild<QAction *>("mnuKategorie")->trigger();
         QCOMPARE(holder->text(), QStringLiteral("1"));
+    }
+
+    void addThroughTheMenu()
+    {
+        makeRoot();
+        const QString source = m_tmp->path() + "/Eingang/Neuer Antrag \"Ö\".pdf";
+        QDir().mkpath(QFileInfo(source).path());
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(SmallPdf("neu"));
+        f.close();
+        const QString picture = m_tmp->path() + "/Eingang/bild.gif";
+        WriteSolidPicture(picture, kGifColour, "GIF");
+        m_fakes->fileDialog.choices << source << picture;
+
+        whenModal("AddNew", [&](QDialog *dlg) {
+            QCOMPARE(dlg->windowTitle(), QStringLiteral("Hinzufügen"));
+            click(dlg, "bDateiwahl");
+            QTest::mouseClick(dlg->findChild<QWidget *>("pVorschau"), Qt::LeftButton);
+            dlg->findChild<QPlainTextEdit *>("tHilfetext")->setPlainText("Neuer Antrag\nzweite Zeile");
+            click(dlg, "bHinzufügen");
+        });
+        trigger("mnuHinzufügen");
+
+        const QString folder = m_templates + "/Steuern/";
+        QCOMPARE(ReadAll(folder + "Neuer Antrag \"Ö\".pdf"), ReadAll(source));
+        QCOMPARE(ReadAll(folder + "Neuer Antrag \"Ö\".gif"), ReadAll(picture));
+        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Neuer Antrag \"Ö\".pdf"),
+                 QStringLiteral("Neuer Antrag zweite Zeile"));
+        QVERIFY(Entries(files()).contains("Neuer Antrag \"Ö\".pdf"));
+        QVERIFY(QFile::exists(m_templates + "/User.bak"));
+        QVERIFY(m_fakes->clock.reads > 0);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void editThroughTheMenuAndTheHelpText_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("menu, OK") << "menu" << true;
+        QTest::newRow("menu, cancel") << "menu" << false;
+        QTest::newRow("double-click on the help text, OK") << "dclick" << true;
+    }
+    void editThroughTheMenuAndTheHelpText()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, ok);
+        makeRoot();
+        selectDocument("Gif.pdf"); // no help text yet
+        QCOMPARE(infos()->text(), QString());
+        const QByteArray before = ReadAll(m_user);
+        whenModal("AddNew", [&](QDialog *dlg) {
+            QCOMPARE(dlg->windowTitle(), QStringLiteral("Bearbeiten"));
+            QCOMPARE(dlg->findChild<QLineEdit *>("tFilename")->text(), QStringLiteral("Gif.pdf"));
+            QVERIFY(!dlg->findChild<QLabel *>("pImage")->pixmap().isNull());
+            dlg->findChild<QPlainTextEdit *>("tHilfetext")->setPlainText("Mit GIF-Vorschau");
+            click(dlg, ok ? "bHinzufügen" : "bAbbrechen");
+        });
+        if (how == "menu")
+            trigger("mnuBearbeiten");
+        else
+            QTest::mouseDClick(infos(), Qt::LeftButton);
+        if (ok) {
+            QCOMPARE(m_fakes->msg.shown.size(), 1); // the document exists: asked first
+            QCOMPARE(m_fakes->msg.shown.first().style, 36);
+            QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Gif.pdf"), QStringLiteral("Mit GIF-Vorschau"));
+            QCOMPARE(infos()->text(), QStringLiteral("Mit GIF-Vorschau"));
+        } else {
+            QCOMPARE(ReadAll(m_user), before);
+            QCOMPARE(infos()->text(), QString());
+        }
+    }
+
+    void moveThroughTheMenu()
+    {
+        makeRoot();
+        selectDocument("Gif.pdf");
+        const QByteArray pdf = ReadAll(m_templates + "/Steuern/Gif.pdf");
+        whenModal("MoveTo", [&](QDialog *dlg) {
+            QCOMPARE(dlg->windowTitle(), QStringLiteral("Dokumente verschieben"));
+            auto *list = dlg->findChild<QListWidget *>("LCategory");
+            QCOMPARE(list->currentRow(), 0);
+            list->setCurrentRow(1);
+            click(dlg, "bHinzufügen");
+        });
+        trigger("mnuVerschieben");
+
+        QVERIFY(!QFile::exists(m_templates + "/Steuern/Gif.pdf"));
+        QVERIFY(!QFile::exists(m_templates + "/Steuern/Gif.gif"));
+        QCOMPARE(ReadAll(m_templates + "/Verträge/Gif.pdf"), pdf);
+        QVERIFY(QFile::exists(m_templates + "/Verträge/Gif.gif"));
+        const QString trash = m_tmp->path() + "/home/.local/share/Trash";
+        QCOMPARE(ReadAll(trash + "/files/Gif.pdf"), pdf);
+        QVERIFY(QFile::exists(trash + "/info/Gif.pdf.trashinfo"));
+        QVERIFY(QFile::exists(trash + "/info/Gif.gif.trashinfo"));
+        QCOMPARE(categories()->currentIndex(), 1);
+        QCOMPARE(Entries(files()), (QStringList{"Gif.pdf", "Mietvertrag.pdf"}));
+        QCOMPARE(m_fakes->msg.shown.size(), 1);
+        QCOMPARE(m_fakes->msg.shown.first().text,
+                 QStringLiteral("Das Dokument wurde in die neue Kategorie verschoben:\n\r''Verträge''. "));
+        QDir(trash).removeRecursively();
     }
 
     void deleteIsRefused()
