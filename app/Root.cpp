@@ -28,6 +28,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -523,7 +524,10 @@ bool Root::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton
             && (watched == m_image || watched == m_files->viewport())) {
-            popupMenuAt(mouse->globalPosition().toPoint());
+            // A popup opened while the release is still being delivered is handed the
+            // rest of the click under X11 and closes at once; open it afterwards.
+            const QPoint at = mouse->globalPosition().toPoint();
+            QTimer::singleShot(0, this, [this, at] { popupMenuAt(at); });
             return true;
         }
         if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {

@@ -650,6 +650,13 @@ private slots:
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->pos(), fixed);
         menu->hide();
+
+        // A whole right click on another document selects it before the menu opens.
+        const QRect second = files()->visualItemRect(files()->item(1));
+        QTest::mouseClick(viewport, Qt::RightButton, {}, second.center());
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(files()->currentRow(), 1);
+        menu->hide();
     }
 
     void menuEntriesInOrder()
