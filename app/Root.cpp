@@ -367,7 +367,8 @@ void Root::editCommand()
     Yield();
     dialog.exec();
     Yield();
-    m_infos->setText(m_userFile.DocumentInfo(name));
+    // An OK reloaded the category and moved the selection; show that document's text.
+    m_infos->setText(m_userFile.DocumentInfo(selectedDocument()));
 }
 
 void Root::moveCommand()
