@@ -3,13 +3,13 @@
 #include "BusyPointer.h"
 #include "Clock.h"
 #include "ComDlgDll.h"
+#include "DialogLayout.h"
 #include "FileServices.h"
 #include "MainWindowLink.h"
 #include "UserFile.h"
 
 #include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,28 +52,14 @@ AddNew::AddNew(MainWindowLink &main, const Services &services, QWidget *parent)
 
 void AddNew::buildControls()
 {
-    auto *outer = new QVBoxLayout(this);
-
-    auto *top = new QHBoxLayout;
-    auto *image1 = new QLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
-    image1->setAlignment(Qt::AlignTop);
     auto *hint = new QLabel(
         QStringLiteral("Zum Hinzufügen in die Datenbank, wählen Sie ein Pdf-Dokument und fügen "
                        "anschließend eine Vorschau (.jpf, .gif) hinzufügen. Geben Sie einen "
                        "Hilfetext für die Vorschau ein."),
         this);
     hint->setObjectName(QStringLiteral("Label1"));
-    hint->setWordWrap(true);
-    top->addWidget(image1);
-    top->addWidget(hint, 1);
-    outer->addLayout(top);
-
-    auto *frame1 = new QFrame(this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setFrameShape(QFrame::StyledPanel);
-    auto *grid = new QGridLayout(frame1);
+    QGridLayout *grid = BuildDialogHead(this, QStyle::SP_FileDialogDetailedView, hint);
+    QWidget *frame1 = grid->parentWidget();
 
     auto *nameLabel = new QLabel(QStringLiteral("&Dateiname:"), frame1);
     m_filename = new QLineEdit(frame1);
@@ -109,17 +95,8 @@ void AddNew::buildControls()
     previewLayout->addWidget(m_image);
     grid->addWidget(m_vorschau, 3, 1, 1, 2, Qt::AlignTop);
     grid->setColumnStretch(0, 1);
-    outer->addWidget(frame1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    m_hinzufuegen = new QPushButton(QStringLiteral("&Ok"), this);
-    m_hinzufuegen->setObjectName(QStringLiteral("bHinzufügen"));
-    m_abbrechen = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    m_abbrechen->setObjectName(QStringLiteral("bAbbrechen"));
-    buttons->addStretch();
-    buttons->addWidget(m_hinzufuegen);
-    buttons->addWidget(m_abbrechen);
-    outer->addLayout(buttons);
+    BuildOkCancelRow(this, m_hinzufuegen, m_abbrechen);
 
     // Only a path the file dialog produced may be copied; typing replaces it.
     connect(m_filename, &QLineEdit::textEdited, this, [this] { m_modeMark = QStringLiteral("0"); });

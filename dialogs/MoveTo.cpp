@@ -2,20 +2,18 @@
 
 #include "BusyPointer.h"
 #include "Clock.h"
+#include "DialogLayout.h"
 #include "FileServices.h"
 #include "MainWindowLink.h"
 #include "RecycleKillFiles.h"
 #include "UserFile.h"
 
 #include <QFileInfo>
-#include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
 
 namespace vv {
 namespace {
@@ -54,24 +52,10 @@ MoveTo::MoveTo(MainWindowLink &main, const Services &services, QWidget *parent)
 
 void MoveTo::buildControls()
 {
-    auto *outer = new QVBoxLayout(this);
-
-    auto *top = new QHBoxLayout;
-    auto *image1 = new QLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setPixmap(style()->standardIcon(QStyle::SP_DirIcon).pixmap(32, 32));
-    image1->setAlignment(Qt::AlignTop);
     m_infotipp = new QLabel(this);
     m_infotipp->setObjectName(QStringLiteral("LabInfotipp"));
-    m_infotipp->setWordWrap(true);
-    top->addWidget(image1);
-    top->addWidget(m_infotipp, 1);
-    outer->addLayout(top);
-
-    auto *frame1 = new QFrame(this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setFrameShape(QFrame::StyledPanel);
-    auto *grid = new QGridLayout(frame1);
+    QGridLayout *grid = BuildDialogHead(this, QStyle::SP_DirIcon, m_infotipp);
+    QWidget *frame1 = grid->parentWidget();
     auto *label = new QLabel(QStringLiteral("Verschieben in die Kategorie:"), frame1);
     m_category = new QListWidget(frame1);
     m_category->setObjectName(QStringLiteral("LCategory"));
@@ -96,17 +80,8 @@ void MoveTo::buildControls()
     grid->addWidget(m_moveDown, 2, 1);
     grid->addWidget(m_moveOrRename, 3, 1);
     grid->setRowStretch(3, 1);
-    outer->addWidget(frame1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    m_hinzufuegen = new QPushButton(QStringLiteral("&Ok"), this);
-    m_hinzufuegen->setObjectName(QStringLiteral("bHinzufügen"));
-    m_abbrechen = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    m_abbrechen->setObjectName(QStringLiteral("bAbbrechen"));
-    buttons->addStretch();
-    buttons->addWidget(m_hinzufuegen);
-    buttons->addWidget(m_abbrechen);
-    outer->addLayout(buttons);
+    BuildOkCancelRow(this, m_hinzufuegen, m_abbrechen);
 
     connect(m_hinzufuegen, &QPushButton::clicked, this, [this] { OkCommand(); });
     connect(m_abbrechen, &QPushButton::clicked, this, [this] { reject(); });
