@@ -23,12 +23,6 @@ class TestProcess : public QObject {
     QString m_install;
     QString m_user;
 
-    static QByteArray ReadAll(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     // Runs vorlagen-host the way a host would and returns its exit code.
     int sendAsHost(const QString &text, QString *errorText = nullptr)
     {

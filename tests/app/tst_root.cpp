@@ -46,12 +46,6 @@ QStringList Entries(QListWidget *list)
     return out;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestRoot : public QObject {

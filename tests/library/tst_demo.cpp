@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using vvtest::ReadAll;
+
 namespace {
 
 const QString kGenerator = QDir::cleanPath(QStringLiteral(VV_INSTALL_DIR "/../tools/vorlagen-demo"));
@@ -42,12 +44,6 @@ QString Value(const Section &section, const QString &key)
         if (kv.first.compare(key, Qt::CaseInsensitive) == 0)
             return kv.second;
     return {};
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool OnlyCrLf(const QByteArray &bytes)

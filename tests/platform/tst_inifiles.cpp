@@ -13,6 +13,8 @@
 
 using namespace vv;
 
+using vvtest::ReadAll;
+
 namespace {
 
 // Keeps embedded NUL bytes, which a plain const char* would cut.
@@ -37,12 +39,6 @@ bool WriteBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 enum Op { Write, DeleteKey, DeleteSection };
@@ -184,7 +180,7 @@ void TestIniFiles::read()
     QVERIFY(WriteBytes(file, content));
     const QString got = ReadIniValue(file, section, key);
     QCOMPARE(got, expected);
-    QCOMPARE(ReadBytes(file), content);
+    QCOMPARE(ReadAll(file), content);
 }
 
 void TestIniFiles::write_data()
@@ -310,7 +306,7 @@ void TestIniFiles::write()
         QVERIFY(WriteBytes(file, before));
     QVERIFY(Run(Op(op), file, section, key, value) != 0);
     QCOMPARE(QFile::exists(file), exists);
-    QCOMPARE(ReadBytes(file), after);
+    QCOMPARE(ReadAll(file), after);
 }
 
 void TestIniFiles::roundTrip_data()
@@ -373,7 +369,7 @@ void TestIniFiles::refusedWrites()
     const auto permissions = QFile::permissions(file);
 
     QCOMPARE(Run(Op(op), file, section, key, "2"), 0);
-    QCOMPARE(ReadBytes(file), content);
+    QCOMPARE(ReadAll(file), content);
     QCOMPARE(m_dir.entryList(QDir::Files | QDir::Hidden), listed);
     QCOMPARE(QFile::permissions(file), permissions);
 }
@@ -416,7 +412,7 @@ void TestIniFiles::deletedSectionReadsEmpty()
     QCOMPARE(ReadIniValue(file, "DIR", "01"), QStringLiteral("\\A"));
     QVERIFY(DeleteIniKey(file, "DIR", "01") != 0);
     QCOMPARE(ReadIniValue(file, "DIR", "01"), QString());
-    QCOMPARE(ReadBytes(file), B("[DIR]\r\n"));
+    QCOMPARE(ReadAll(file), B("[DIR]\r\n"));
     // No lock or half-written sibling is left behind.
     QCOMPARE(m_dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"User.dat"});
 }
@@ -437,7 +433,7 @@ void TestIniFiles::keepsPermissionsAndLinks()
     QVERIFY(QFile::link(file, link));
     QVERIFY(WriteIniValue(link, "S", "k", "4") != 0);
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(ReadBytes(file), B("[S]\nk=4\n[T]\nk=3\n"));
+    QCOMPARE(ReadAll(file), B("[S]\nk=4\n[T]\nk=3\n"));
 }
 
 void TestIniFiles::lockedFileIsNotWritten()
@@ -453,11 +449,11 @@ void TestIniFiles::lockedFileIsNotWritten()
         QCOMPARE(WriteIniValue(file, "S", "k", "2"), 0);
         QCOMPARE(DeleteIniSection(file, "S"), 0);
         QCOMPARE(ReadIniValue(file, "S", "k"), QStringLiteral("1")); // reads need no lock
-        QCOMPARE(ReadBytes(file), content);
+        QCOMPARE(ReadAll(file), content);
     }
     QVERIFY(WriteIniValue(file, "S", "k", "2") != 0);
     SetFileLockTimeoutMs(oldTimeout);
-    QCOMPARE(ReadBytes(file), B("[S]\r\nk=2\r\n"));
+    QCOMPARE(ReadAll(file), B("[S]\r\nk=2\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestIniFiles)

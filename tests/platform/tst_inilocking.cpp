@@ -20,6 +20,8 @@
 
 using namespace vv;
 
+using vvtest::ReadAll;
+
 namespace {
 
 const char kWriterMode[] = "--ini-writer";
@@ -56,12 +58,6 @@ int RunHold(const QString &file)
     std::fflush(stdout);
     for (;;)
         QThread::sleep(1);
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool WriteBytes(const QString &path, const QByteArray &bytes)
@@ -129,7 +125,7 @@ void TestIniLocking::concurrentWritersLoseNothing()
         }
     }
     // One header and every key once: no section was started twice.
-    const QByteArray bytes = ReadBytes(file);
+    const QByteArray bytes = ReadAll(file);
     QCOMPARE(bytes.count("\r\n"), 1 + 2 * count);
     QCOMPARE(bytes.count("[Shared]"), 1);
 }
@@ -174,7 +170,7 @@ void TestIniLocking::killedWriterNeverTearsFile()
         QVERIFY(writer->waitForFinished(10000));
         delete writer;
 
-        const QByteArray bytes = ReadBytes(file);
+        const QByteArray bytes = ReadAll(file);
         QVERIFY2(bytes.startsWith(head) && bytes.endsWith(tail),
                  qPrintable(QStringLiteral("round %1: file of %2 bytes is torn").arg(round).arg(bytes.size())));
         const QByteArray value = bytes.mid(head.size(), bytes.size() - head.size() - tail.size());

@@ -17,23 +17,13 @@
 using vv::Registry;
 using vv::XdgFolders;
 
+using vvtest::WriteAll;
+
+using vvtest::MakeProgram;
+
 namespace {
 
 const QString kKey = QStringLiteral("Software\\Veltrano\\Ordinalis");
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
-
-void MakeProgram(const QString &path)
-{
-    WriteFile(path, "#!/bin/sh\nexit 0\n");
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
-}
 
 // Answers the file dialog from a script and records what it was asked.
 class ScriptedFileDialog : public vv::FileDialogSeam {
@@ -127,9 +117,9 @@ void TestPdfReader::init()
 
 void TestPdfReader::Associate(const QString &id, const QString &exec)
 {
-    WriteFile(Path("usr-share/applications/" + id),
+    WriteAll(Path("usr-share/applications/" + id),
               ("[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + exec + "\n").toUtf8());
-    WriteFile(Path("home/.config/mimeapps.list"), ("[Default Applications]\napplication/pdf=" + id + "\n").toUtf8());
+    WriteAll(Path("home/.config/mimeapps.list"), ("[Default Applications]\napplication/pdf=" + id + "\n").toUtf8());
 }
 
 QString TestPdfReader::Stored(const Registry &reg) const

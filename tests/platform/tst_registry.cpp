@@ -12,29 +12,15 @@
 using vv::Registry;
 using vv::XdgFolders;
 
+using vvtest::WriteAll;
+
+using vvtest::ReadAll;
+
+using vvtest::MakeProgram;
+
 namespace {
 
 const QString kKey = QStringLiteral("Software\\Veltrano\\Ordinalis");
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void MakeProgram(const QString &path)
-{
-    WriteFile(path, "#!/bin/sh\nexit 0\n");
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
-}
 
 QByteArray DesktopFile(const QString &exec, const QString &extra = QString())
 {
@@ -137,7 +123,7 @@ void TestRegistry::roundTrip()
     QVERIFY(MakeRegistry().ReadRegistryValue(kKey, name, read));
     QCOMPARE(read, value);
 
-    const QByteArray stored = ReadFile(m_user);
+    const QByteArray stored = ReadAll(m_user);
     QVERIFY(stored.startsWith("[Software\\Veltrano\\Ordinalis]\n"));
     if (!storedLine.isEmpty())
         QVERIFY2(stored.split('\n').contains(storedLine), stored.constData());
@@ -215,11 +201,11 @@ void TestRegistry::lookupOrder()
     QFETCH(QString, value);
 
     if (!user.isNull())
-        WriteFile(m_user, user);
+        WriteAll(m_user, user);
     if (!system1.isNull())
-        WriteFile(m_system1, system1);
+        WriteAll(m_system1, system1);
     if (!system2.isNull())
-        WriteFile(m_system2, system2);
+        WriteAll(m_system2, system2);
 
     QString read = "untouched";
     QCOMPARE(MakeRegistry().ReadRegistryValue(key, name, read), found);
@@ -256,10 +242,10 @@ void TestRegistry::writeKeepsTheRestOfTheStore()
     QFETCH(QString, name);
     QFETCH(QByteArray, after);
 
-    WriteFile(m_user, before);
+    WriteAll(m_user, before);
     Registry reg = MakeRegistry();
     QVERIFY(reg.WriteRegistryValue(kKey, name, "/neu"));
-    QCOMPARE(ReadFile(m_user), after);
+    QCOMPARE(ReadAll(m_user), after);
     QString read;
     QVERIFY(reg.ReadRegistryValue(kKey, name, read));
     QCOMPARE(read, QString("/neu"));
@@ -288,7 +274,7 @@ void TestRegistry::writeRefused()
     if (store == "folder") {
         QVERIFY(QDir().mkpath(m_user));
     } else {
-        WriteFile(m_user, before);
+        WriteAll(m_user, before);
         if (store == "read-only") {
             QVERIFY(QFile::setPermissions(m_user, QFile::ReadOwner | QFile::ReadUser));
             if (QFileInfo(m_user).isWritable())
@@ -300,7 +286,7 @@ void TestRegistry::writeRefused()
     if (store == "folder")
         QVERIFY(QFileInfo(m_user).isDir());
     else
-        QCOMPARE(ReadFile(m_user), before);
+        QCOMPARE(ReadAll(m_user), before);
     QFile::setPermissions(m_user, QFile::ReadOwner | QFile::WriteOwner);
 }
 
@@ -308,7 +294,7 @@ void TestRegistry::firstWriteCreatesTheStore()
 {
     QVERIFY(!QFileInfo::exists(QFileInfo(m_user).absolutePath()));
     QVERIFY(MakeRegistry().WriteRegistryValue(kKey, "PdfEditor", "/usr/bin/viewer"));
-    QCOMPARE(ReadFile(m_user), QByteArray("[Software\\Veltrano\\Ordinalis]\nPdfEditor=/usr/bin/viewer\n"));
+    QCOMPARE(ReadAll(m_user), QByteArray("[Software\\Veltrano\\Ordinalis]\nPdfEditor=/usr/bin/viewer\n"));
     // Nothing beside it is left over from the replacement.
     QCOMPARE(QDir(QFileInfo(m_user).absolutePath()).entryList(QDir::Files | QDir::Hidden),
              QStringList{"Ordinalis.conf"});
@@ -441,7 +427,7 @@ void TestRegistry::defaultApplication()
     MakeProgram(Path("bin/viewer"));
     for (const QString &f : files) {
         const qsizetype nl = f.indexOf(u'\n');
-        WriteFile(Path(f.left(nl)), f.mid(nl + 1).toUtf8());
+        WriteAll(Path(f.left(nl)), f.mid(nl + 1).toUtf8());
     }
     m_xdg.desktops = desktops;
 
@@ -501,11 +487,11 @@ void TestRegistry::openCommand()
     MakeProgram(bin + "/viewer");
     MakeProgram(bin + "/my viewer");
     MakeProgram(bin2 + "/other");
-    WriteFile(bin + "/plainfile", "data");
+    WriteAll(bin + "/plainfile", "data");
     QString execLine = exec;
     execLine.replace("BIN", bin);
-    WriteFile(Path("usr-share/applications/org.example.Viewer.desktop"), DesktopFile(execLine));
-    WriteFile(Path("home/.config/mimeapps.list"),
+    WriteAll(Path("usr-share/applications/org.example.Viewer.desktop"), DesktopFile(execLine));
+    WriteAll(Path("home/.config/mimeapps.list"),
               "[Default Applications]\napplication/pdf=org.example.Viewer.desktop\n");
 
     const Registry reg = MakeRegistry();
@@ -524,10 +510,10 @@ void TestRegistry::openCommand()
 void TestRegistry::associationIsOnlyForClasses()
 {
     MakeProgram(Path("bin/viewer"));
-    WriteFile(Path("usr-share/applications/v.desktop"), DesktopFile("viewer %f"));
-    WriteFile(Path("home/.config/mimeapps.list"), "[Default Applications]\napplication/pdf=v.desktop\n");
+    WriteAll(Path("usr-share/applications/v.desktop"), DesktopFile("viewer %f"));
+    WriteAll(Path("home/.config/mimeapps.list"), "[Default Applications]\napplication/pdf=v.desktop\n");
     // A store entry under the association path is not what the desktop says.
-    WriteFile(m_user, "[Software\\Classes\\.pdf]\n@=AcroExch.Document\n[Software\\Veltrano\\Ordinalis]\n@=x\n");
+    WriteAll(m_user, "[Software\\Classes\\.pdf]\n@=AcroExch.Document\n[Software\\Veltrano\\Ordinalis]\n@=x\n");
     const Registry reg = MakeRegistry();
 
     QString v;
@@ -542,7 +528,7 @@ void TestRegistry::associationIsOnlyForClasses()
     QVERIFY(reg.ReadRegistryValue("software\\classes\\v.desktop\\shell\\open\\command", "", v));
     QCOMPARE(v, Path("bin/viewer") + " \"%1\"");
     // Any other desktop file id answers with its own command.
-    WriteFile(Path("usr-share/applications/w.desktop"), DesktopFile("viewer --w %u"));
+    WriteAll(Path("usr-share/applications/w.desktop"), DesktopFile("viewer --w %u"));
     QVERIFY(reg.ReadRegistryValue("Software\\Classes\\w.desktop\\Shell\\Open\\Command", "", v));
     QCOMPARE(v, Path("bin/viewer") + " --w \"%1\"");
 }

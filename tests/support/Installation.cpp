@@ -1,4 +1,5 @@
 #include "Installation.h"
+#include "TestSupport.h"
 
 #include "GifWriter.h"
 #include "IniFiles.h"
@@ -35,13 +36,6 @@ QChar ColourName(const QColor &c)
     return '?';
 }
 
-static void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
-
 QString MakeInstallation(const QString &dir, bool withFallback)
 {
     const QString templates = dir + "/Vorlagen";
@@ -62,13 +56,13 @@ QString MakeInstallation(const QString &dir, bool withFallback)
 
     const QString s = templates + "/Steuern/";
     for (const char *name : {"Antrag", "Beide", "Gif", "Ohne", "Kaputt"})
-        WriteFile(s + name + ".pdf", SmallPdf(name));
+        WriteAll(s + name + ".pdf", SmallPdf(name));
     WriteSolidPicture(s + "Antrag.jpg", kJpgColour, "JPG");
     WriteSolidPicture(s + "Beide.jpg", kJpgColour, "JPG");
     WriteSolidPicture(s + "Beide.gif", kGifColour, "GIF");
     WriteSolidPicture(s + "Gif.gif", kGifColour, "GIF");
-    WriteFile(s + "Kaputt.jpg", "das ist kein Bild");
-    WriteFile(templates + "/Verträge/Mietvertrag.pdf", SmallPdf("Mietvertrag"));
+    WriteAll(s + "Kaputt.jpg", "das ist kein Bild");
+    WriteAll(templates + "/Verträge/Mietvertrag.pdf", SmallPdf("Mietvertrag"));
     if (withFallback)
         WriteSolidPicture(dir + "/KORVENTIS.MAP", kFallbackColour, "PNG");
     return templates;

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QtTest>
 
 namespace vvtest {
 
@@ -25,6 +27,27 @@ void IsolateEnvironment(const QString &root)
         QDir().mkpath(v.path);
         qputenv(v.name, QFile::encodeName(v.path));
     }
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    const bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    if (!ok)
+        QTest::qFail(qPrintable("cannot write " + path), __FILE__, __LINE__);
+}
+
+void MakeProgram(const QString &path)
+{
+    WriteAll(path, "#!/bin/sh\nexit 0\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
 }
 
 } // namespace vvtest
