@@ -4,26 +4,13 @@
 #include "Fakes.h"
 #include "IniFiles.h"
 #include "MainWindowLink.h"
+#include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTest>
 #include <QWidget>
 
 namespace vvtest {
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-inline void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 template <class T> T *Child(QWidget *window, const char *name)
 {
@@ -33,12 +20,9 @@ template <class T> T *Child(QWidget *window, const char *name)
     return w;
 }
 
-inline void Click(QWidget *window, const char *name)
-{
-    QTest::mouseClick(Child<QWidget>(window, name), Qt::LeftButton);
-}
+inline void Click(QWidget *window, const char *name) { QTest::mouseClick(Child<QWidget>(window, name), Qt::LeftButton); }
 
-// "text|style|title" of the only message shown, "" unless exactly one was.
+// "text|style|title" of the only message shown.
 inline QString OnlyMessage(const FakeMessageBox &msg)
 {
     if (msg.shown.size() != 1)
@@ -47,18 +31,14 @@ inline QString OnlyMessage(const FakeMessageBox &msg)
     return m.text + "|" + QString::number(m.style) + "|" + m.title;
 }
 
-inline QStringList Names(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
+inline QStringList Names(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 // CAT 01 Steuern, 02 Verträge, (03 missing), 04 Leer, 05 Fehlt (no folder).
 // Returns the templates folder below install.
 inline QString MakeLibrary(const QString &install)
 {
     QDir(install).removeRecursively();
-    const QString templates = install + "/Vorlagen";
-    const QString user = templates + "/User.dat";
+    const QString templates = install + "/Vorlagen", user = templates + "/User.dat";
     const char *cats[][2] = {{"01", "Steuern"}, {"02", "Verträge"}, {"04", "Leer"}, {"05", "Fehlt"}};
     for (const auto &c : cats) {
         const QString name = QString::fromUtf8(c[1]);
@@ -75,16 +55,11 @@ inline QString MakeLibrary(const QString &install)
 class FakeMainWindow : public QWidget, public vv::MainWindowLink {
 public:
     explicit FakeMainWindow(const QString &install) : m_install(install) {}
-
     QWidget *linkWidget() override { return this; }
     QString installDir() const override { return m_install; }
     int categoryIndex() const override { return index; }
     QString categoryText() const override { return categories.value(index); }
-    void selectCategoryIndex(int i) override
-    {
-        index = i;
-        selected.append(i);
-    }
+    void selectCategoryIndex(int i) override { selected.append(index = i); }
     QString fileListFolder() const override { return m_install + "/Vorlagen/" + categoryText(); }
     QString selectedDocument() const override { return document; }
     void LoadCategory() override { ++loads; }

@@ -4,7 +4,6 @@
 #include "DialogFixture.h"
 #include "MoveTo.h"
 #include "RecycleKillFiles.h"
-#include "TestSupport.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -15,15 +14,11 @@
 
 using namespace vvtest;
 
-namespace {
-const QString kTitle = QStringLiteral("Dokumente verschieben ");
-}
-
 class TestMoveTo : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_tmp;
-    QString m_install, m_templates;
+    QString m_templates;
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<FakeMainWindow> m_main;
     std::unique_ptr<vv::MoveTo> m_dlg;
@@ -32,30 +27,36 @@ class TestMoveTo : public QObject {
     QListWidget *list() { return child<QListWidget>("LCategory"); }
     QString cat(const QString &category) const { return m_templates + "/" + category; }
     QString trash() const { return vv::HomeTrashFolder(); }
-    // Opens the dialog as the main window's command does.
-    void open(const QString &document, int targetRow)
+    QString message(const QString &text, int style) const
+    {
+        return text + "|" + QString::number(style) + "|Dokumente verschieben ";
+    }
+    // Opens the dialog as the main window's command does, picks a target
+    // (row -1 keeps the preselection) and presses OK.
+    void moveTo(const QString &document, int targetRow, const QString &mark = "1")
     {
         m_main->document = document;
         m_dlg = std::make_unique<vv::MoveTo>(*m_main, m_fakes->services());
         m_dlg->setMoveOrRename("1");
         m_dlg->ReadTypDocuments();
         m_dlg->show();
-        list()->setCurrentRow(targetRow);
+        if (targetRow >= 0)
+            list()->setCurrentRow(targetRow);
+        m_dlg->setMoveOrRename(mark);
+        Click(m_dlg.get(), "bHinzufügen");
     }
-    void ok() { Click(m_dlg.get(), "bHinzufügen"); }
 
 private slots:
     void initTestCase() { IsolateEnvironment(m_tmp.path()); }
 
     void init()
     {
-        m_install = m_tmp.path() + "/inst";
-        m_templates = MakeLibrary(m_install);
+        m_templates = MakeLibrary(m_tmp.path() + "/inst");
         for (const char *name : {"Antrag.pdf", "Antrag.gif", "Foto.pdf", "Foto.jpg", "Weg.gif"})
-            WriteBytes(cat("Steuern") + "/" + name, QByteArray("Inhalt von ") + name);
+            WriteAll(cat("Steuern") + "/" + name, QByteArray("Inhalt von ") + name);
         QDir(trash()).removeRecursively();
         m_fakes = std::make_unique<FakeServices>(m_tmp.path() + "/fakes");
-        m_main = std::make_unique<FakeMainWindow>(m_install);
+        m_main = std::make_unique<FakeMainWindow>(m_tmp.path() + "/inst");
     }
 
     void cleanup()
@@ -67,65 +68,70 @@ private slots:
     void readTypDocuments()
     {
         m_main->index = 2;
-        open("Antrag.pdf", 2);
-        QCOMPARE(m_dlg->objectName(), QString("MoveTo"));
-        QCOMPARE(m_dlg->windowTitle(), QString("Dokumente verschieben"));
-        QCOMPARE(child<QLabel>("LabInfotipp")->text(),
-                 QString("Zum Verschieben eines Pdf-Dokument, wählen Sie bitte eine neue Kategorie aus und "
-                         "klicken \"Ok \" um das Dokument in die neue Kategorie zu verschieben."));
+        moveTo("Antrag.pdf", -1, "2"); // a mark other than "1" makes OK do nothing
+        QCOMPARE(list()->currentRow(), 2);
         QStringList shown;
         for (int i = 0; i < list()->count(); ++i)
             shown << list()->item(i)->text();
         QCOMPARE(shown, m_main->categories); // key 03 is missing and skipped
-        QCOMPARE(list()->currentRow(), 2);
-        QVERIFY(!list()->dragEnabled());
         QCOMPARE(list()->dragDropMode(), QAbstractItemView::NoDragDrop);
-        QVERIFY(child<QPushButton>("BMoveUp")->isHidden());
-        QVERIFY(child<QPushButton>("BMoveDown")->isHidden());
-        auto *mark = child<QLabel>("TMoveOrRename");
-        QVERIFY(mark->isHidden());
-        QCOMPARE(mark->text() + " " + mark->toolTip(), QString("1 Kategorie (2) oder Dokument (1) verschieben"));
+        QVERIFY(child<QPushButton>("BMoveUp")->isHidden() && child<QPushButton>("BMoveDown")->isHidden());
+        QVERIFY(child<QLabel>("TMoveOrRename")->isHidden());
+        QVERIFY(m_fakes->msg.shown.isEmpty());
+        QVERIFY(m_dlg->isVisible());
+        QCOMPARE(m_main->loads, 0);
     }
 
+    // A source goes to the trash only once its copy arrived whole; the
+    // preview travels along only as .gif.
     void move_data()
     {
         QTest::addColumn<QString>("document");
         QTest::addColumn<int>("row");
-        QTest::addColumn<QStringList>("moved");
-        QTest::addColumn<QStringList>("staying");
-        QTest::newRow("pdf with gif") << "Antrag.pdf" << 1 << QStringList{"Antrag.gif", "Antrag.pdf"}
-                                      << QStringList{"Foto.jpg", "Foto.pdf", "Weg.gif"};
-        QTest::newRow("jpeg preview stays") << "Foto.pdf" << 2 << QStringList{"Foto.pdf"}
-                                            << QStringList{"Antrag.gif", "Antrag.pdf", "Foto.jpg", "Weg.gif"};
+        QTest::addColumn<QString>("inTheWay"); // "older" is replaced, "locked" cannot be
+        QTest::addColumn<QStringList>("arrived");
+        QTest::addColumn<QStringList>("trashed");
+        const QStringList all{"Antrag.gif", "Antrag.pdf", "Foto.jpg", "Foto.pdf", "Weg.gif"};
+        const QStringList antrag{"Antrag.gif", "Antrag.pdf"};
+        QTest::newRow("pdf with gif") << "Antrag.pdf" << 1 << "older" << antrag << antrag;
+        QTest::newRow("jpeg preview stays") << "Foto.pdf" << 2 << "older" << QStringList{"Foto.pdf"} << QStringList{"Foto.pdf"};
+        QTest::newRow("missing source") << "Weg.pdf" << 1 << "" << QStringList{"Weg.gif"} << QStringList{};
+        QTest::newRow("missing target folder") << "Antrag.pdf" << 3 << "" << QStringList{} << QStringList{};
+        QTest::newRow("target not replaceable") << "Antrag.pdf" << 1 << "locked" << antrag << QStringList{};
     }
 
     void move()
     {
         QFETCH(QString, document);
         QFETCH(int, row);
-        QFETCH(QStringList, moved);
-        QFETCH(QStringList, staying);
-        const QString target = cat(m_main->categories[row]);
-        WriteBytes(target + "/" + document, "ältere Fassung"); // replaced without a question
-        QMap<QString, QByteArray> content;
-        for (const QString &name : moved)
-            content[name] = ReadBytes(cat("Steuern") + "/" + name);
-        open(document, row);
-        ok();
+        QFETCH(QString, inTheWay);
+        QFETCH(QStringList, arrived);
+        QFETCH(QStringList, trashed);
+        const QString target = cat(m_main->categories[row]) + "/";
+        if (!inTheWay.isEmpty())
+            WriteAll(target + document, "ältere Fassung");
+        if (inTheWay == "locked")
+            QFile::setPermissions(target + document, QFile::ReadOwner);
+        QStringList staying = Names(cat("Steuern")), infos;
+        moveTo(document, row);
 
-        QCOMPARE(Names(cat("Steuern")), staying);
-        QCOMPARE(Names(target), moved);
-        QStringList infos;
-        for (const QString &name : moved) {
-            QCOMPARE(ReadBytes(target + "/" + name), content[name]);
-            QCOMPARE(ReadBytes(trash() + "/files/" + name), content[name]);
+        for (const QString &name : trashed) {
+            staying.removeOne(name);
             infos << name + ".trashinfo";
+            QCOMPARE(ReadAll(target + name), "Inhalt von " + name.toUtf8());
+            QCOMPARE(ReadAll(trash() + "/files/" + name), "Inhalt von " + name.toUtf8());
         }
+        for (const QString &name : staying)
+            QCOMPARE(ReadAll(cat("Steuern") + "/" + name), "Inhalt von " + name.toUtf8());
+        QCOMPARE(Names(cat("Steuern")), staying);
+        QCOMPARE(Names(target), arrived);
+        QCOMPARE(Names(trash() + "/files"), trashed);
         QCOMPARE(Names(trash() + "/info"), infos);
-        QCOMPARE(ReadBytes(m_templates + "/User.bak"), ReadBytes(m_templates + "/User.dat"));
-
-        QCOMPARE(OnlyMessage(m_fakes->msg), "Das Dokument wurde in die neue Kategorie verschoben:\n\r''"
-                                                 + m_main->categories[row] + "''. |64|" + kTitle);
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), ReadAll(m_templates + "/User.dat"));
+        QCOMPARE(OnlyMessage(m_fakes->msg),
+                 trashed.isEmpty() ? message("Es sind Fehler beim Verschieben in die neue Kategorie aufgetreten. ", 16)
+                                   : message("Das Dokument wurde in die neue Kategorie verschoben:\n\r''"
+                                                 + m_main->categories[row] + "''. ", 64));
         QCOMPARE(m_main->selected, QList<int>{row});
         QCOMPARE(m_main->loads, 1);
         QVERIFY(!m_dlg->isVisible());
@@ -141,75 +147,22 @@ private slots:
     void sameCategory()
     {
         QFETCH(int, answer);
-        open("Antrag.pdf", 0);
         m_fakes->msg.answers.enqueue(answer);
-        ok();
+        moveTo("Antrag.pdf", 0);
 
-        QCOMPARE(OnlyMessage(m_fakes->msg), "In dieser Kategorie ist das Dokument bereits enthalten. \n"
-                                             "Geben Sie eine andere vorhandene Kategorie an, in welche \n"
-                                             "das Dokument verschoben werden soll. |69|" + kTitle);
-        QCOMPARE(m_dlg->isVisible(), answer == vv::vbRetry);
-        if (answer == vv::vbRetry) {
-            QVERIFY(child<QPushButton>("bHinzufügen")->isEnabled());
-            QCOMPARE(m_dlg->focusWidget(), list());
-        }
+        QCOMPARE(OnlyMessage(m_fakes->msg), message("In dieser Kategorie ist das Dokument bereits enthalten. \n"
+                                                     "Geben Sie eine andere vorhandene Kategorie an, in welche \n"
+                                                     "das Dokument verschoben werden soll. ", 69));
+        const bool retry = answer == vv::vbRetry;
+        QCOMPARE(m_dlg->isVisible(), retry);
+        if (retry)
+            QVERIFY(child<QPushButton>("bHinzufügen")->isEnabled() && m_dlg->focusWidget() == list());
         QCOMPARE(Names(cat("Steuern")).size(), 5);
         QVERIFY(!QFile::exists(m_templates + "/User.bak"));
         QVERIFY(!QDir(trash()).exists());
         QCOMPARE(m_main->loads, 0);
     }
 
-    void failure_data()
-    {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<bool>("lockedTarget");
-        QTest::addColumn<QStringList>("inTarget");
-        QTest::newRow("missing source") << "Weg.pdf" << 1 << false << QStringList{"Weg.gif"};
-        QTest::newRow("missing target folder") << "Antrag.pdf" << 3 << false << QStringList{};
-        QTest::newRow("target not replaceable") << "Antrag.pdf" << 1 << true
-                                                << QStringList{"Antrag.gif", "Antrag.pdf"};
-    }
-
-    void failure()
-    {
-        QFETCH(QString, document);
-        QFETCH(int, row);
-        QFETCH(bool, lockedTarget);
-        QFETCH(QStringList, inTarget);
-        const QString target = cat(m_main->categories[row]);
-        if (lockedTarget) {
-            // Exists, but the copy cannot replace it: the sizes differ.
-            WriteBytes(target + "/" + document, "alt");
-            QFile::setPermissions(target + "/" + document, QFile::ReadOwner);
-        }
-        QMap<QString, QByteArray> before;
-        for (const QString &name : Names(cat("Steuern")))
-            before[name] = ReadBytes(cat("Steuern") + "/" + name);
-        open(document, row);
-        ok();
-
-        for (auto it = before.cbegin(); it != before.cend(); ++it)
-            QCOMPARE(ReadBytes(cat("Steuern") + "/" + it.key()), it.value());
-        QCOMPARE(Names(target), inTarget);
-        QVERIFY(!QDir(trash()).exists() || Names(trash() + "/files").isEmpty());
-        QCOMPARE(OnlyMessage(m_fakes->msg),
-                 "Es sind Fehler beim Verschieben in die neue Kategorie aufgetreten. |16|" + kTitle);
-        QVERIFY(QFile::exists(m_templates + "/User.bak"));
-        QCOMPARE(m_main->selected, QList<int>{row});
-        QCOMPARE(m_main->loads, 1);
-    }
-
-    void okNeedsMoveMark()
-    {
-        open("Antrag.pdf", 1);
-        m_dlg->setMoveOrRename("2");
-        ok();
-        QVERIFY(m_fakes->msg.shown.isEmpty());
-        QVERIFY(m_dlg->isVisible());
-        QCOMPARE(Names(cat("Verträge")), QStringList());
-        QCOMPARE(m_main->loads, 0);
-    }
 };
 
 QTEST_MAIN(TestMoveTo)

@@ -8,8 +8,6 @@
 #include "TestSupport.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -19,51 +17,34 @@
 #include <cstdio>
 
 using namespace vv;
-
 using vvtest::ReadAll;
 
 namespace {
 
-const char kWriterMode[] = "--ini-writer";
-const char kChurnMode[] = "--ini-churn";
-const char kHoldMode[] = "--ini-hold-lock";
-
-// Writes <count> keys <prefix>0.. into section "Shared"; exit code = failures.
-int RunWriter(const QString &file, const QString &prefix, int count)
+// What a started copy does, chosen by its first argument.
+int RunChild(const QStringList &args)
 {
-    int failures = 0;
-    for (int i = 0; i < count; ++i) {
-        if (WriteIniValue(file, "Shared", prefix + QString::number(i), "Wert " + prefix + QString::number(i)) == 0)
-            ++failures;
+    const QString &mode = args[1], &file = args[2];
+    if (mode == "--write") { // <count> keys <prefix>0..; exit code = failures
+        int failures = 0;
+        for (int i = 0; i < args[4].toInt(); ++i) {
+            const QString key = args[3] + QString::number(i);
+            failures += WriteIniValue(file, "Shared", key, "Wert " + key) == 0;
+        }
+        return failures;
     }
-    return failures;
-}
-
-// Rewrites one key over and over until killed.
-int RunChurn(const QString &file)
-{
-    std::puts("go");
-    std::fflush(stdout);
-    for (int i = 0;; ++i)
-        WriteIniValue(file, "Target", "Value", "new" + QString::number(i));
-}
-
-// Takes the lock, says so and waits to be killed.
-int RunHold(const QString &file)
-{
-    FileLock lock(file);
-    if (!lock.Lock(5000))
+    FileLock lock(file); // taken only by --hold
+    if (mode == "--hold" && !lock.Lock(5000))
         return 1;
-    std::puts("locked");
+    std::puts("ready");
     std::fflush(stdout);
-    for (;;)
-        QThread::sleep(1);
-}
-
-bool WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    // Until killed: hold the lock, or rewrite one key over and over.
+    for (int i = 0;; ++i) {
+        if (mode == "--hold")
+            QThread::sleep(1);
+        else
+            WriteIniValue(file, "Target", "Value", "new" + QString::number(i));
+    }
 }
 
 QByteArray Filler(const char *section, int count)
@@ -79,121 +60,103 @@ QByteArray Filler(const char *section, int count)
 class TestIniLocking : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void concurrentWritersLoseNothing();
-    void lockOfKilledWriterIsTakenOver();
-    void killedWriterNeverTearsFile();
-
-private:
-    QProcess *Start(const QStringList &arguments);
-
     QTemporaryDir m_root;
-};
 
-void TestIniLocking::initTestCase()
-{
-    QVERIFY(m_root.isValid());
-    vvtest::IsolateEnvironment(m_root.path()); // the writers inherit it
-}
+    QProcess *Start(const QStringList &arguments)
+    {
+        auto *p = new QProcess(this);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QCoreApplication::applicationFilePath(), arguments);
+        return p;
+    }
 
-QProcess *TestIniLocking::Start(const QStringList &arguments)
-{
-    auto *p = new QProcess(this);
-    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p->start(QCoreApplication::applicationFilePath(), arguments);
-    return p;
-}
+    // A child that runs until killed is under way.
+    static bool Ready(QProcess *p) { return p->waitForReadyRead(10000) && p->readAll().trimmed() == "ready"; }
 
-void TestIniLocking::concurrentWritersLoseNothing()
-{
-    const QString file = m_root.filePath("shared.dat");
-    const int count = 200;
-    QProcess *a = Start({kWriterMode, file, "a", QString::number(count)});
-    QProcess *b = Start({kWriterMode, file, "b", QString::number(count)});
-    QVERIFY(a->waitForFinished(60000));
-    QVERIFY(b->waitForFinished(60000));
-    QCOMPARE(a->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(b->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(a->exitCode(), 0);
-    QCOMPARE(b->exitCode(), 0);
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        vvtest::IsolateEnvironment(m_root.path()); // the writers inherit it
+    }
 
-    for (const QString prefix : {"a", "b"}) {
-        for (int i = 0; i < count; ++i) {
-            const QString key = prefix + QString::number(i);
-            QCOMPARE(ReadIniValue(file, "Shared", key), "Wert " + key);
+    void concurrentWritersLoseNothing()
+    {
+        const QString file = m_root.filePath("shared.dat");
+        const int count = 200;
+        QList<QProcess *> writers{Start({"--write", file, "a", QString::number(count)}),
+                                  Start({"--write", file, "b", QString::number(count)})};
+        for (QProcess *w : writers) {
+            QVERIFY(w->waitForFinished(60000));
+            QCOMPARE(w->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(w->exitCode(), 0);
         }
-    }
-    // One header and every key once: no section was started twice.
-    const QByteArray bytes = ReadAll(file);
-    QCOMPARE(bytes.count("\r\n"), 1 + 2 * count);
-    QCOMPARE(bytes.count("[Shared]"), 1);
-}
-
-void TestIniLocking::lockOfKilledWriterIsTakenOver()
-{
-    const QString file = m_root.filePath("stale.dat");
-    QProcess *holder = Start({kHoldMode, file});
-    QVERIFY(holder->waitForReadyRead(10000));
-    QCOMPARE(holder->readAll().trimmed(), QByteArray("locked"));
-    QVERIFY(QFile::exists(file + ".lock"));
-
-    const int oldTimeout = FileLockTimeoutMs();
-    SetFileLockTimeoutMs(300);
-    const int whileHeld = WriteIniValue(file, "S", "k", "1");
-    holder->kill();
-    QVERIFY(holder->waitForFinished(10000));
-    QVERIFY(QFile::exists(file + ".lock")); // left behind by the dead writer
-    const int afterDeath = WriteIniValue(file, "S", "k", "2");
-    SetFileLockTimeoutMs(oldTimeout);
-
-    QCOMPARE(whileHeld, 0);
-    QVERIFY(afterDeath != 0);
-    QCOMPARE(ReadIniValue(file, "S", "k"), QStringLiteral("2"));
-    QVERIFY(!QFile::exists(file + ".lock"));
-}
-
-void TestIniLocking::killedWriterNeverTearsFile()
-{
-    const QString file = m_root.filePath("User.dat");
-    const QByteArray head = Filler("INFO", 3000) + "[Target]\r\nValue=";
-    const QByteArray tail = "\r\n" + Filler("DIR", 300);
-    const QRegularExpression allowed("^(old|new\\d+)$");
-
-    int changed = 0;
-    for (int round = 0; round < 25; ++round) {
-        QVERIFY(WriteBytes(file, head + "old" + tail));
-        QProcess *writer = Start({kChurnMode, file});
-        QVERIFY(writer->waitForReadyRead(10000));
-        QThread::usleep(QRandomGenerator::global()->bounded(30000));
-        writer->kill();
-        QVERIFY(writer->waitForFinished(10000));
-        delete writer;
-
+        for (const QString prefix : {"a", "b"}) {
+            for (int i = 0; i < count; ++i)
+                QCOMPARE(ReadIniValue(file, "Shared", prefix + QString::number(i)), "Wert " + prefix + QString::number(i));
+        }
+        // One header and every key once: no section was started twice.
         const QByteArray bytes = ReadAll(file);
-        QVERIFY2(bytes.startsWith(head) && bytes.endsWith(tail),
-                 qPrintable(QStringLiteral("round %1: file of %2 bytes is torn").arg(round).arg(bytes.size())));
-        const QByteArray value = bytes.mid(head.size(), bytes.size() - head.size() - tail.size());
-        QVERIFY2(allowed.match(QString::fromLatin1(value)).hasMatch(), value.left(80).constData());
-        if (value != "old")
-            ++changed;
+        QCOMPARE(bytes.count("\r\n"), 1 + 2 * count);
+        QCOMPARE(bytes.count("[Shared]"), 1);
     }
-    QVERIFY(changed > 0); // else no kill could have torn anything
-    QVERIFY(WriteIniValue(file, "Target", "Value", "zuletzt") != 0);
-    QCOMPARE(ReadIniValue(file, "Target", "Value"), QStringLiteral("zuletzt"));
-    QCOMPARE(ReadIniValue(file, "DIR", "Eintrag299"), QStringLiteral("Hilfetext Nummer 299"));
-}
+
+    void lockOfKilledWriterIsTakenOver()
+    {
+        const QString file = m_root.filePath("stale.dat");
+        QProcess *holder = Start({"--hold", file});
+        QVERIFY(Ready(holder));
+        QVERIFY(QFile::exists(file + ".lock"));
+        const int oldTimeout = FileLockTimeoutMs();
+        SetFileLockTimeoutMs(300);
+        const int whileHeld = WriteIniValue(file, "S", "k", "1");
+        holder->kill();
+        QVERIFY(holder->waitForFinished(10000));
+        QVERIFY(QFile::exists(file + ".lock")); // left behind by the dead writer
+        const int afterDeath = WriteIniValue(file, "S", "k", "2");
+        SetFileLockTimeoutMs(oldTimeout);
+
+        QCOMPARE(whileHeld, 0);
+        QVERIFY(afterDeath != 0);
+        QCOMPARE(ReadIniValue(file, "S", "k"), QStringLiteral("2"));
+        QVERIFY(!QFile::exists(file + ".lock"));
+    }
+
+    void killedWriterNeverTearsFile()
+    {
+        const QString file = m_root.filePath("User.dat");
+        const QByteArray head = Filler("INFO", 3000) + "[Target]\r\nValue=", tail = "\r\n" + Filler("DIR", 300);
+        const QRegularExpression allowed("^(old|new\\d+)$");
+        int changed = 0;
+        for (int round = 0; round < 25; ++round) {
+            vvtest::WriteAll(file, head + "old" + tail);
+            QProcess *writer = Start({"--churn", file});
+            QVERIFY(Ready(writer));
+            QThread::usleep(QRandomGenerator::global()->bounded(30000));
+            writer->kill();
+            QVERIFY(writer->waitForFinished(10000));
+            delete writer;
+
+            const QByteArray bytes = ReadAll(file);
+            QVERIFY2(bytes.startsWith(head) && bytes.endsWith(tail),
+                     qPrintable(QStringLiteral("round %1: file of %2 bytes is torn").arg(round).arg(bytes.size())));
+            const QByteArray value = bytes.mid(head.size(), bytes.size() - head.size() - tail.size());
+            QVERIFY2(allowed.match(QString::fromLatin1(value)).hasMatch(), value.left(80).constData());
+            changed += value != "old";
+        }
+        QVERIFY(changed > 0); // else no kill could have torn anything
+        QVERIFY(WriteIniValue(file, "Target", "Value", "zuletzt") != 0);
+        QCOMPARE(ReadIniValue(file, "Target", "Value"), QStringLiteral("zuletzt"));
+        QCOMPARE(ReadIniValue(file, "DIR", "Eintrag299"), QStringLiteral("Hilfetext Nummer 299"));
+    }
+};
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 5 && args[1] == kWriterMode)
-        return RunWriter(args[2], args[3], args[4].toInt());
-    if (args.size() == 3 && args[1] == kChurnMode)
-        return RunChurn(args[2]);
-    if (args.size() == 3 && args[1] == kHoldMode)
-        return RunHold(args[2]);
+    if (args.size() >= 3 && QStringList{"--write", "--hold", "--churn"}.contains(args[1]))
+        return RunChild(args);
     TestIniLocking test;
     return QTest::qExec(&test, argc, argv);
 }
