@@ -16,58 +16,34 @@ using namespace vv;
 namespace {
 
 // Writes an executable script that records its arguments one per line into
-// <folder>/<name>.args and then leaves <name>.done, using shell built-ins
-// only, so it also runs with a PATH that holds nothing else.
-QString writeRecorder(const QString &folder, const QString &name)
+// <script>.args and then leaves <script>.done, using shell built-ins only, so
+// it also runs with a PATH that holds nothing else.
+QString writeRecorder(const QString &script)
 {
-    QDir().mkpath(folder);
-    const QString script = folder + "/" + name;
-    const QString out = folder + "/" + name;
-    QFile f(script);
-    if (!f.open(QIODevice::WriteOnly))
-        return QString();
-    f.write("#!/bin/sh\n");
-    f.write(QStringLiteral("{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '%1.args'\n")
-                .arg(out).toUtf8());
-    f.write(QStringLiteral(": > '%1.done'\n").arg(out).toUtf8());
-    f.close();
-    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    vvtest::WriteAll(script, QStringLiteral("#!/bin/sh\n"
+                                            "{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '%1.args'\n"
+                                            ": > '%1.done'\n")
+                                 .arg(script)
+                                 .toUtf8());
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return script;
 }
 
-bool waitForRecord(const QString &recorder)
-{
-    return QTest::qWaitFor([&] { return QFile::exists(recorder + ".done"); }, 20000);
-}
-
+// The arguments the recorder was started with, once it has run.
 QStringList recordedArgs(const QString &recorder)
 {
-    QFile f(recorder + ".args");
-    if (!f.open(QIODevice::ReadOnly))
-        return {QStringLiteral("<no record>")};
-    QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+    if (!QTest::qWaitFor([&] { return QFile::exists(recorder + ".done"); }, 20000))
+        return {QStringLiteral("<did not run>")};
+    QStringList lines = QString::fromUtf8(vvtest::ReadAll(recorder + ".args")).split('\n');
     lines.removeLast(); // after the last line end
     return lines;
 }
 
-void forgetRecord(const QString &recorder)
-{
-    QFile::remove(recorder + ".args");
-    QFile::remove(recorder + ".done");
-}
-
 QString makeFile(const QString &path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write("%PDF-1.4\n");
+    vvtest::WriteAll(path, "%PDF-1.4\n");
     return path;
 }
-
-const QString lpMissingText = QStringLiteral(
-    "Der Druckbefehl „lp“ wurde nicht gefunden. Bitte installieren Sie CUPS "
-    "(Paket cups-client), um Vorlagen direkt zu drucken.");
 
 } // namespace
 
@@ -77,21 +53,17 @@ class TestWebSupports : public QObject {
     QTemporaryDir root;
     QByteArray savedPath;
     QString viewer;   // fake PDF viewer in a folder whose name needs quoting
-    QString sentinel; // a second recorder, to know that earlier starts had their chance
-    QString fakeLpDir;
+    QString sentinel; // started last, to know that earlier starts had their chance
+    QString lp;       // fake print command, alone in its folder
     QString emptyDir;
 
-    QStringList filesNamed(const QString &name) const
+    // After a start that must not have reached `unreached`.
+    void expectNotStarted(const QString &unreached)
     {
-        QStringList found;
-        QDirIterator it(root.path(), QDir::Files | QDir::Hidden | QDir::System,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            it.next();
-            if (it.fileName() == name)
-                found << it.filePath();
-        }
-        return found;
+        QString error;
+        QVERIFY2(SystemProcess().StartCommandLine("\"" + sentinel + "\"", &error), qPrintable(error));
+        QCOMPARE(recordedArgs(sentinel), QStringList());
+        QVERIFY(!QFile::exists(unreached + ".args"));
     }
 
 private slots:
@@ -99,26 +71,26 @@ private slots:
     {
         QVERIFY(root.isValid());
         vvtest::IsolateEnvironment(root.path());
-        // A shell would run $(touch pwned) here; the checks below look for it.
+        // A shell would run $(touch pwned) here; cleanup() looks for it.
         QVERIFY(QDir().mkpath(root.path() + "/cwd"));
         QVERIFY(QDir::setCurrent(root.path() + "/cwd"));
         savedPath = qgetenv("PATH");
-        viewer = writeRecorder(root.path() + "/PDF Leser ü", "leser");
-        sentinel = writeRecorder(root.path() + "/sentinel", "sentinel");
-        fakeLpDir = root.path() + "/fakebin";
-        QVERIFY(!writeRecorder(fakeLpDir, "lp").isEmpty());
+        viewer = writeRecorder(root.path() + "/PDF Leser ü/leser");
+        sentinel = writeRecorder(root.path() + "/sentinel/sentinel");
+        lp = writeRecorder(root.path() + "/fakebin/lp");
         emptyDir = root.path() + "/emptybin";
         QVERIFY(QDir().mkpath(emptyDir));
-        QVERIFY(!viewer.isEmpty() && !sentinel.isEmpty());
     }
 
     void cleanup()
     {
         qputenv("PATH", savedPath);
-        forgetRecord(viewer);
-        forgetRecord(sentinel);
-        forgetRecord(fakeLpDir + "/lp");
-        QVERIFY2(filesNamed("pwned").isEmpty(), "a file name was run as a command");
+        for (const QString &r : {viewer, sentinel, lp}) {
+            QFile::remove(r + ".args");
+            QFile::remove(r + ".done");
+        }
+        QDirIterator it(root.path(), {"pwned"}, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        QVERIFY2(!it.hasNext(), "a file name was run as a command");
     }
 
     void splitCommandLine_data()
@@ -127,58 +99,36 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("plain") << "viewer file.pdf" << QStringList{"viewer", "file.pdf"};
-        QTest::newRow("leading and trailing blanks")
-            << "   viewer  a   " << QStringList{"viewer", "a"};
+        QTest::newRow("blanks and tabs around and between") << "  \tviewer  a\t\tb   " << QStringList{"viewer", "a", "b"};
         QTest::newRow("empty") << "" << QStringList{};
         QTest::newRow("blanks only") << " \t " << QStringList{};
         QTest::newRow("quoted program with blanks")
-            << "\"/opt/PDF Leser/leser\" \"/tmp/a.pdf\""
-            << QStringList{"/opt/PDF Leser/leser", "/tmp/a.pdf"};
+            << "\"/opt/PDF Leser/leser\" \"/tmp/a.pdf\"" << QStringList{"/opt/PDF Leser/leser", "/tmp/a.pdf"};
         QTest::newRow("program quote is no escape")
             << "\"C:\\Programme\\Leser\\\" x" << QStringList{"C:\\Programme\\Leser\\", "x"};
         QTest::newRow("program quoted in the middle")
             << "C:\\Pro\" gramme\"\\x.exe a" << QStringList{"C:\\Pro gramme\\x.exe", "a"};
-        QTest::newRow("Windows open line")
-            << "\"C:\\Programme\\Leser\\leser.exe\" \"C:\\Temp\\VV1A2.pdf\""
-            << QStringList{"C:\\Programme\\Leser\\leser.exe", "C:\\Temp\\VV1A2.pdf"};
-        QTest::newRow("Windows print line")
-            << "\"C:\\Programme\\Leser\\leser.exe\" /p \"C:\\Temp\\VV1A2.pdf\""
-            << QStringList{"C:\\Programme\\Leser\\leser.exe", "/p", "C:\\Temp\\VV1A2.pdf"};
-        QTest::newRow("quoted args with blanks")
-            << "p \"a b\" c \"d  e\"" << QStringList{"p", "a b", "c", "d  e"};
+        QTest::newRow("quoted args with blanks") << "p \"a b\" c \"d  e\"" << QStringList{"p", "a b", "c", "d  e"};
         QTest::newRow("escaped quotes") << "p \"a \\\"b\\\" c\"" << QStringList{"p", "a \"b\" c"};
         QTest::newRow("escaped quote unquoted") << "p a\\\"b" << QStringList{"p", "a\"b"};
-        QTest::newRow("2n backslashes before quote")
-            << "p a\\\\\\\\\"b c\"" << QStringList{"p", "a\\\\b c"};
-        QTest::newRow("2n+1 backslashes before quote")
-            << "p a\\\\\\\"b" << QStringList{"p", "a\\\"b"};
+        QTest::newRow("2n backslashes before quote") << "p a\\\\\\\\\"b c\"" << QStringList{"p", "a\\\\b c"};
+        QTest::newRow("2n+1 backslashes before quote") << "p a\\\\\\\"b" << QStringList{"p", "a\\\"b"};
         QTest::newRow("backslashes without quote literal")
-            << "p C:\\dir\\\\file.pdf \\\\server\\share"
-            << QStringList{"p", "C:\\dir\\\\file.pdf", "\\\\server\\share"};
+            << "p C:\\dir\\\\file.pdf \\\\server\\share" << QStringList{"p", "C:\\dir\\\\file.pdf", "\\\\server\\share"};
         QTest::newRow("trailing backslash in quoted path")
             << "\"prog\" \"C:\\dir\\\" next" << QStringList{"prog", "C:\\dir\" next"};
         QTest::newRow("doubled trailing backslash")
             << "\"prog\" \"C:\\dir\\\\\" next" << QStringList{"prog", "C:\\dir\\", "next"};
         // The rule since the 2008 runtime: quoting stays on after "".
-        QTest::newRow("doubled quote inside quotes")
-            << "p \"a\"\"b c\" d" << QStringList{"p", "a\"b c", "d"};
+        QTest::newRow("doubled quote inside quotes") << "p \"a\"\"b c\" d" << QStringList{"p", "a\"b c", "d"};
         QTest::newRow("doubled quote outside quotes") << "p a\"\"b" << QStringList{"p", "ab"};
         QTest::newRow("empty quoted argument") << "p \"\" x" << QStringList{"p", "", "x"};
         QTest::newRow("unterminated quote") << "p \"a b" << QStringList{"p", "a b"};
-        QTest::newRow("tabs separate") << "p\ta\t\tb" << QStringList{"p", "a", "b"};
         QTest::newRow("tab inside quotes") << "p \"a\tb\"" << QStringList{"p", "a\tb"};
-        QTest::newRow("umlauts")
-            << "\"/home/jürgen/Öffner\" \"Übersicht ä ß.pdf\""
-            << QStringList{"/home/jürgen/Öffner", "Übersicht ä ß.pdf"};
-        QTest::newRow("semicolons") << "p a;b ; c" << QStringList{"p", "a;b", ";", "c"};
-        QTest::newRow("command substitution unquoted")
-            << "p $(touch x)" << QStringList{"p", "$(touch", "x)"};
-        QTest::newRow("command substitution quoted")
-            << "p \"$(touch x)\" `id`" << QStringList{"p", "$(touch x)", "`id`"};
-        QTest::newRow("pipe and and")
-            << "p a | b && c" << QStringList{"p", "a", "|", "b", "&&", "c"};
-        QTest::newRow("single quotes are literal")
-            << "p 'a b' '\"c d\"'" << QStringList{"p", "'a", "b'", "'c d'"};
+        QTest::newRow("shell characters are plain")
+            << "p a;b ; $(touch x) \"$(touch y)\" `id` | &&"
+            << QStringList{"p", "a;b", ";", "$(touch", "x)", "$(touch y)", "`id`", "|", "&&"};
+        QTest::newRow("single quotes are literal") << "p 'a b' '\"c d\"'" << QStringList{"p", "'a", "b'", "'c d'"};
     }
 
     void splitCommandLine()
@@ -188,67 +138,45 @@ private slots:
         QCOMPARE(SplitCommandLine(line), expected);
     }
 
-    void buildCommandLines_data()
+    // The exact form is what hosts and stored settings expect; any form must
+    // split back into the program and the copy.
+    void commandLines_data()
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("copy");
-        QTest::addColumn<QString>("open");
-        QTest::addColumn<QString>("print");
+        QTest::addColumn<QString>("open"); // "" = only split back
 
-        QTest::newRow("Windows paths")
-            << "C:\\Programme\\Leser\\leser.exe" << "C:\\DOKUME~1\\temp\\VVA1.pdf"
-            << "\"C:\\Programme\\Leser\\leser.exe\" \"C:\\DOKUME~1\\temp\\VVA1.pdf\""
-            << "\"C:\\Programme\\Leser\\leser.exe\" /p \"C:\\DOKUME~1\\temp\\VVA1.pdf\"";
-        QTest::newRow("blanks and umlauts")
-            << "/opt/PDF Leser/öffner" << "/tmp/Mein Ordner ä/VV 1.pdf"
-            << "\"/opt/PDF Leser/öffner\" \"/tmp/Mein Ordner ä/VV 1.pdf\""
-            << "\"/opt/PDF Leser/öffner\" /p \"/tmp/Mein Ordner ä/VV 1.pdf\"";
-        QTest::newRow("shell characters stay as they are")
-            << "/usr/bin/v" << "/tmp/a;b $(touch x) | c && 'd'.pdf"
-            << "\"/usr/bin/v\" \"/tmp/a;b $(touch x) | c && 'd'.pdf\""
-            << "\"/usr/bin/v\" /p \"/tmp/a;b $(touch x) | c && 'd'.pdf\"";
-        QTest::newRow("empty program")
-            << "" << "C:\\t.pdf" << "\"\" \"C:\\t.pdf\"" << "\"\" /p \"C:\\t.pdf\"";
-        QTest::newRow("quote in copy")
-            << "/usr/bin/v" << "/tmp/a\"b.pdf"
-            << "\"/usr/bin/v\" \"/tmp/a\\\"b.pdf\"" << "\"/usr/bin/v\" /p \"/tmp/a\\\"b.pdf\"";
+        QTest::newRow("Windows paths") << "C:\\Programme\\Leser\\leser.exe" << "C:\\DOKUME~1\\temp\\VVA1.pdf"
+                                       << "\"C:\\Programme\\Leser\\leser.exe\" \"C:\\DOKUME~1\\temp\\VVA1.pdf\"";
+        QTest::newRow("blanks and umlauts") << "/opt/PDF Leser/öffner" << "/tmp/Mein Ordner ä/VV 1.pdf"
+                                            << "\"/opt/PDF Leser/öffner\" \"/tmp/Mein Ordner ä/VV 1.pdf\"";
+        QTest::newRow("shell characters stay as they are") << "/usr/bin/v" << "/tmp/;$(touch pwned)|&&`id`'.pdf"
+                                                           << "\"/usr/bin/v\" \"/tmp/;$(touch pwned)|&&`id`'.pdf\"";
+        QTest::newRow("empty program") << "" << "C:\\t.pdf" << "\"\" \"C:\\t.pdf\"";
+        QTest::newRow("quote in copy") << "/usr/bin/v" << "/tmp/a\"b.pdf" << "\"/usr/bin/v\" \"/tmp/a\\\"b.pdf\"";
         QTest::newRow("backslash before quote in copy")
-            << "/usr/bin/v" << "/tmp/a\\\"b.pdf"
-            << "\"/usr/bin/v\" \"/tmp/a\\\\\\\"b.pdf\"" << "\"/usr/bin/v\" /p \"/tmp/a\\\\\\\"b.pdf\"";
+            << "/usr/bin/v" << "/tmp/a\\\"b.pdf" << "\"/usr/bin/v\" \"/tmp/a\\\\\\\"b.pdf\"";
+        QTest::newRow("quotes") << "/usr/bin/v" << "/tmp/\"a\" \"\"b.pdf" << "";
+        QTest::newRow("backslash runs before quotes") << "/usr/bin/v" << "/tmp/a\\\\\"b\\\"c.pdf" << "";
+        QTest::newRow("trailing backslashes") << "/usr/bin/v" << "C:\\dir\\\\" << "";
+        QTest::newRow("tab") << "/usr/bin/v" << "/tmp/a\tb.pdf" << "";
+        QTest::newRow("looks like the switch") << "/usr/bin/v" << "/p" << "";
     }
 
-    void buildCommandLines()
+    void commandLines()
     {
         QFETCH(QString, program);
         QFETCH(QString, copy);
         QFETCH(QString, open);
-        QFETCH(QString, print);
-        QCOMPARE(BuildOpenCommandLine(program, copy), open);
-        QCOMPARE(BuildPrintCommandLine(program, copy), print);
-    }
 
-    void builtLinesSplitBack_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("copy");
-
-        QTest::newRow("Windows") << "C:\\Programme\\Leser\\leser.exe" << "C:\\Temp\\VV1.pdf";
-        QTest::newRow("blanks") << "/opt/a b/v" << "/tmp/x y/z.pdf";
-        QTest::newRow("quotes") << "/usr/bin/v" << "/tmp/\"a\" \"\"b.pdf";
-        QTest::newRow("backslash runs before quotes") << "/usr/bin/v" << "/tmp/a\\\\\"b\\\"c.pdf";
-        QTest::newRow("trailing backslashes") << "/usr/bin/v" << "C:\\dir\\\\";
-        QTest::newRow("shell characters") << "/usr/bin/v" << "/tmp/;$(touch pwned)|&&`id`'.pdf";
-        QTest::newRow("tab") << "/usr/bin/v" << "/tmp/a\tb.pdf";
-        QTest::newRow("looks like the switch") << "/usr/bin/v" << "/p";
-    }
-
-    void builtLinesSplitBack()
-    {
-        QFETCH(QString, program);
-        QFETCH(QString, copy);
-        QCOMPARE(SplitCommandLine(BuildOpenCommandLine(program, copy)), QStringList({program, copy}));
-        QCOMPARE(SplitCommandLine(BuildPrintCommandLine(program, copy)),
-                 QStringList({program, "/p", copy}));
+        const QString openLine = BuildOpenCommandLine(program, copy);
+        const QString printLine = BuildPrintCommandLine(program, copy);
+        if (!open.isEmpty()) {
+            QCOMPARE(openLine, open);
+            QCOMPARE(printLine, open.insert(program.size() + 2, " /p"));
+        }
+        QCOMPARE(SplitCommandLine(openLine), QStringList({program, copy}));
+        QCOMPARE(SplitCommandLine(printLine), QStringList({program, "/p", copy}));
     }
 
     void viewerGetsTheCopyAsOneArgument_data()
@@ -258,10 +186,8 @@ private slots:
         QTest::newRow("plain") << "VV1A2.pdf";
         QTest::newRow("blanks") << "Mein Dokument  2.pdf";
         QTest::newRow("quotes") << "Antrag \"neu\".pdf";
-        QTest::newRow("semicolon") << "a; touch pwned; b.pdf";
+        QTest::newRow("shell separators") << "a; touch pwned; `touch pwned` | touch pwned && b.pdf";
         QTest::newRow("command substitution") << "$(touch pwned).pdf";
-        QTest::newRow("backticks and pipe") << "`touch pwned` | touch pwned && x.pdf";
-        QTest::newRow("umlauts") << "Vollmacht Müller ÄÖÜ ß.pdf";
         QTest::newRow("everything") << "Ä \"x\"; $(touch pwned) 'y' \\\".pdf";
     }
 
@@ -269,23 +195,17 @@ private slots:
     {
         QFETCH(QString, name);
         const QString copy = makeFile(root.path() + "/temp/Ordner ä; $(touch pwned)/" + name);
-        QVERIFY(QFile::exists(copy));
 
-        SystemProcess process;
         QString error;
-        QVERIFY2(process.StartCommandLine(BuildOpenCommandLine(viewer, copy), &error),
-                 qPrintable(error));
-        QVERIFY(waitForRecord(viewer));
+        QVERIFY2(SystemProcess().StartCommandLine(BuildOpenCommandLine(viewer, copy), &error), qPrintable(error));
         QCOMPARE(recordedArgs(viewer), QStringList{copy});
     }
 
     void programFoundOnPath()
     {
         qputenv("PATH", QFile::encodeName(QFileInfo(viewer).absolutePath() + ":" + emptyDir));
-        SystemProcess process;
         QString error;
-        QVERIFY2(process.StartCommandLine("leser \"a b\" c", &error), qPrintable(error));
-        QVERIFY(waitForRecord(viewer));
+        QVERIFY2(SystemProcess().StartCommandLine("leser \"a b\" c", &error), qPrintable(error));
         QCOMPARE(recordedArgs(viewer), QStringList({"a b", "c"}));
     }
 
@@ -300,8 +220,7 @@ private slots:
         QTest::newRow("print, extra blanks") << "   /p    \"%1\"  " << true << QStringList{"--", "%1"};
         QTest::newRow("open") << " \"%1\"" << false << QStringList{"%1"};
         QTest::newRow("switch alone") << " /p" << false << QStringList{"/p"};
-        QTest::newRow("switch with two files")
-            << " /p \"%1\" \"%1\"" << false << QStringList{"/p", "%1", "%1"};
+        QTest::newRow("switch with two files") << " /p \"%1\" \"%1\"" << false << QStringList{"/p", "%1", "%1"};
         QTest::newRow("switch after the file") << " \"%1\" /p" << false << QStringList{"%1", "/p"};
     }
 
@@ -311,92 +230,60 @@ private slots:
         QFETCH(bool, toLp);
         QFETCH(QStringList, expected);
         const QString file = makeFile(root.path() + "/temp/Druck $(touch pwned); ä.pdf");
-        qputenv("PATH", QFile::encodeName(fakeLpDir + ":" + emptyDir));
+        qputenv("PATH", QFile::encodeName(QFileInfo(lp).absolutePath() + ":" + emptyDir));
 
-        SystemProcess process;
         QString error;
-        QVERIFY2(process.StartCommandLine("\"" + viewer + "\"" + arguments.replace("%1", file), &error),
+        QVERIFY2(SystemProcess().StartCommandLine("\"" + viewer + "\"" + arguments.replace("%1", file), &error),
                  qPrintable(error));
-        const QString reached = toLp ? fakeLpDir + "/lp" : viewer;
-        const QString other = toLp ? viewer : fakeLpDir + "/lp";
-        QVERIFY(waitForRecord(reached));
         for (QString &e : expected)
             e.replace("%1", file);
-        QCOMPARE(recordedArgs(reached), expected);
-        // Started after the call returned, so a stray second start had its chance by then.
-        QVERIFY(process.StartCommandLine("\"" + sentinel + "\"", &error));
-        QVERIFY(waitForRecord(sentinel));
-        QVERIFY(!QFile::exists(other + ".args"));
-    }
-
-    void printWithoutLpFails()
-    {
-        const QString file = makeFile(root.path() + "/temp/VV9.pdf");
-        qputenv("PATH", QFile::encodeName(emptyDir));
-        QVERIFY(FindPrintCommand().isEmpty());
-
-        SystemProcess process;
-        QString error;
-        QVERIFY(!process.StartCommandLine(BuildPrintCommandLine(viewer, file), &error));
-        QCOMPARE(error, lpMissingText);
-    }
-
-    void printOfMissingFileFails()
-    {
-        qputenv("PATH", QFile::encodeName(fakeLpDir));
-        const QString file = root.path() + "/temp/gibt es nicht.pdf";
-        SystemProcess process;
-        QString error;
-        QVERIFY(!process.StartCommandLine(BuildPrintCommandLine(viewer, file), &error));
-        QCOMPARE(error, QString("Die Datei „" + file + "“ zum Drucken wurde nicht gefunden."));
+        QCOMPARE(recordedArgs(toLp ? lp : viewer), expected);
+        expectNotStarted(toLp ? viewer : lp);
     }
 
     void unstartableProgramFails_data()
     {
-        QTest::addColumn<QString>("commandLine"); // %1 = the test folder
+        QTest::addColumn<QString>("commandLine"); // %1 = the test folder, %v = the viewer
+        QTest::addColumn<bool>("withLp");
         QTest::addColumn<QString>("error");
 
-        QTest::newRow("missing absolute path")
-            << "\"%1/nirgends/leser\" \"x.pdf\""
-            << "Das Programm „%1/nirgends/leser“ wurde nicht gefunden.";
-        QTest::newRow("Windows path")
-            << "\"C:\\Programme\\Leser\\leser.exe\" \"x.pdf\""
-            << "Das Programm „C:\\Programme\\Leser\\leser.exe“ wurde nicht gefunden.";
-        QTest::newRow("not on PATH")
-            << "gibtesnicht-leser x.pdf" << "Das Programm „gibtesnicht-leser“ wurde nicht gefunden.";
-        QTest::newRow("not executable")
-            << "\"%1/nichtausfuehrbar\" x.pdf"
-            << "Das Programm „%1/nichtausfuehrbar“ kann nicht ausgeführt werden.";
-        QTest::newRow("a folder")
-            << "\"%1\" x.pdf" << "Das Programm „%1“ kann nicht ausgeführt werden.";
-        QTest::newRow("empty line") << "" << "Es wurde kein Programm zum Starten angegeben.";
-        QTest::newRow("empty program")
-            << "\"\" \"x.pdf\"" << "Es wurde kein Programm zum Starten angegeben.";
+        QTest::newRow("missing absolute path") << "\"%1/nirgends/leser\" \"x.pdf\"" << true
+                                               << "Das Programm „%1/nirgends/leser“ wurde nicht gefunden.";
+        QTest::newRow("Windows path") << "\"C:\\Programme\\Leser\\leser.exe\" \"x.pdf\"" << true
+                                      << "Das Programm „C:\\Programme\\Leser\\leser.exe“ wurde nicht gefunden.";
+        QTest::newRow("not on PATH") << "gibtesnicht-leser x.pdf" << true
+                                     << "Das Programm „gibtesnicht-leser“ wurde nicht gefunden.";
+        QTest::newRow("not executable") << "\"%1/nichtausfuehrbar\" x.pdf" << true
+                                        << "Das Programm „%1/nichtausfuehrbar“ kann nicht ausgeführt werden.";
+        QTest::newRow("a folder") << "\"%1\" x.pdf" << true << "Das Programm „%1“ kann nicht ausgeführt werden.";
+        QTest::newRow("empty line") << "" << true << "Es wurde kein Programm zum Starten angegeben.";
+        QTest::newRow("empty program") << "\"\" \"x.pdf\"" << true << "Es wurde kein Programm zum Starten angegeben.";
+        QTest::newRow("print without lp") << "\"%v\" /p \"%1/temp/VV9.pdf\"" << false
+                                          << "Der Druckbefehl „lp“ wurde nicht gefunden. Bitte installieren Sie CUPS "
+                                             "(Paket cups-client), um Vorlagen direkt zu drucken.";
+        QTest::newRow("print of a missing file") << "\"%v\" /p \"%1/temp/gibt es nicht.pdf\"" << true
+                                                 << "Die Datei „%1/temp/gibt es nicht.pdf“ zum Drucken wurde nicht "
+                                                    "gefunden.";
     }
 
     void unstartableProgramFails()
     {
         QFETCH(QString, commandLine);
+        QFETCH(bool, withLp);
         QFETCH(QString, error);
         // A script that would record if it were run anyway, e.g. through a shell.
-        const QString notExecutable = writeRecorder(root.path(), "nichtausfuehrbar");
+        const QString notExecutable = writeRecorder(root.path() + "/nichtausfuehrbar");
         QVERIFY(QFile::setPermissions(notExecutable, QFile::ReadOwner | QFile::WriteOwner));
-        qputenv("PATH", QFile::encodeName(emptyDir));
+        makeFile(root.path() + "/temp/VV9.pdf");
+        qputenv("PATH", QFile::encodeName(withLp ? QFileInfo(lp).absolutePath() : emptyDir));
 
-        SystemProcess process;
+        commandLine.replace("%1", root.path()).replace("%v", viewer);
         QString message = "unchanged";
-        QVERIFY(!process.StartCommandLine(QString(commandLine).replace("%1", root.path()), &message));
+        QVERIFY(!SystemProcess().StartCommandLine(commandLine, &message));
         QCOMPARE(message, error.replace("%1", root.path()));
-
-        QVERIFY(process.StartCommandLine("\"" + sentinel + "\"", &message));
-        QVERIFY(waitForRecord(sentinel));
-        QVERIFY(!QFile::exists(notExecutable + ".args"));
-    }
-
-    void failureWithoutErrorTarget()
-    {
-        SystemProcess process;
-        QVERIFY(!process.StartCommandLine("\"" + root.path() + "/nirgends\"", nullptr));
+        QVERIFY(!SystemProcess().StartCommandLine(commandLine, nullptr));
+        expectNotStarted(notExecutable);
+        QVERIFY(!QFile::exists(lp + ".args") && !QFile::exists(viewer + ".args"));
     }
 };
 
