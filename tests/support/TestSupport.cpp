@@ -22,11 +22,14 @@ void IsolateEnvironment(const QString &root)
         {"XDG_DATA_DIRS", root + "/usr-share"},
         {"temp", root + "/temp"},
         {"TMPDIR", root + "/tmp"},
+        {"XDG_RUNTIME_DIR", root + "/run"},
     };
     for (const auto &v : vars) {
         QDir().mkpath(v.path);
         qputenv(v.name, QFile::encodeName(v.path));
     }
+    // Qt and the host link only accept a runtime folder nobody else may enter.
+    QFile::setPermissions(root + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QByteArray ReadAll(const QString &path)
