@@ -13,15 +13,11 @@
 #include <QtTest>
 
 using namespace vv;
+using vvtest::WriteAll;
 
 namespace {
 
-bool WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return QDir().mkpath(QFileInfo(path).absolutePath()) && f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
+// Unlike vvtest::ReadAll, tells a missing or unreadable file from an empty one.
 QByteArray ReadBytes(const QString &path)
 {
     QFile f(path);
@@ -49,337 +45,316 @@ public:
 class TestFileServices : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void splitPath_data();
-    void splitPath();
-    void fileExists_data();
-    void fileExists();
-    void tempFile_data();
-    void tempFile();
-    void tempFileNumbers_data();
-    void tempFileNumbers();
-    void copy_data();
-    void copy();
-    void copyThroughLinkKeepsMode();
-
-    void dialogResult_data();
-    void dialogResult();
-    void convertFilter_data();
-    void convertFilter();
-    void configureDialog_data();
-    void configureDialog();
-    void takeChosenFile_data();
-    void takeChosenFile();
-
-private:
     QTemporaryDir m_root;
     QString m_fx;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        vvtest::IsolateEnvironment(m_root.path());
+        m_fx = m_root.filePath("fixture");
+        for (const char *f : {"pdfs/Antrag.pdf", "pdfs/Vollmacht [alt].pdf", "pdfs/LIESMICH", "upper/X.PDF",
+                              "hidden/.versteckt.pdf", "noext/Makefile", "sub/inner/tief.pdf"})
+            WriteAll(m_fx + '/' + f, "x");
+        QVERIFY(QDir().mkpath(m_fx + "/empty"));
+        QVERIFY(QFile::link(m_fx + "/nirgends", m_fx + "/tot"));
+    }
+
+    void splitPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("windows path") << "C:\\a\\b.pdf" << "b.pdf" << "C:\\a\\";
+        QTest::newRow("bare name") << "b.pdf" << "b.pdf" << "";
+        QTest::newRow("folder only") << "C:\\a\\" << "" << "C:\\a\\";
+        QTest::newRow("slash after backslash") << "\\Vorlagen\\Kat/An trag.pdf" << "An trag.pdf" << "\\Vorlagen\\Kat/";
+        QTest::newRow("backslash after slash") << "/srv/Über\\Antrag.pdf" << "Antrag.pdf" << "/srv/Über\\";
+        QTest::newRow("root file") << "/x.pdf" << "x.pdf" << "/";
+        QTest::newRow("empty") << "" << "" << "";
+    }
+
+    void splitPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, name);
+        QFETCH(QString, folder);
+        QCOMPARE(GetFileName(path), name);
+        QCOMPARE(GetFilePath(path), folder);
+    }
+
+    void fileExists_data()
+    {
+        QTest::addColumn<QString>("relative"); // null = the empty path
+        QTest::addColumn<bool>("file"); // FileExists
+        QTest::addColumn<bool>("path"); // PathExists: no wildcards, a trailing "/" is fine
+        QTest::newRow("one pdf among others") << "pdfs/*.pdf" << true << false;
+        QTest::newRow("empty folder") << "empty/*.pdf" << false << false;
+        QTest::newRow("star in empty folder") << "empty/*" << false << false;
+        QTest::newRow("case-sensitive extension") << "upper/*.pdf" << false << false;
+        QTest::newRow("question mark is one char") << "pdfs/Antra?.pdf" << true << false;
+        QTest::newRow("question mark is not zero chars") << "pdfs/Antrag?.pdf" << false << false;
+        QTest::newRow("anchored at end") << "pdfs/*.pd" << false << false;
+        QTest::newRow("anchored at start") << "pdfs/ntrag*" << false << false;
+        QTest::newRow("brackets are literal") << "pdfs/*[alt].pdf" << true << false;
+        QTest::newRow("brackets are no class") << "pdfs/[AV]ntrag*" << false << false;
+        QTest::newRow("star dot star finds names without dot") << "noext/*.*" << true << false;
+        QTest::newRow("hidden names count") << "hidden/*.pdf" << true << false;
+        QTest::newRow("no recursion") << "sub/*.pdf" << false << false;
+        QTest::newRow("file") << "pdfs/Antrag.pdf" << true << true;
+        QTest::newRow("folder without separator") << "pdfs" << true << true;
+        QTest::newRow("folder with separator") << "pdfs/" << false << true;
+        QTest::newRow("exact name, other case") << "pdfs/antrag.pdf" << false << false;
+        QTest::newRow("below a file") << "pdfs/Antrag.pdf/x" << false << false;
+        QTest::newRow("missing folder") << "fehlt/*.pdf" << false << false;
+        QTest::newRow("backslash is no separator") << "pdfs\\*.pdf" << false << false;
+        QTest::newRow("dangling link is an entry") << "tot" << true << true;
+        QTest::newRow("empty path") << QString() << false << false;
+    }
+
+    void fileExists()
+    {
+        QFETCH(QString, relative);
+        QFETCH(bool, file);
+        QFETCH(bool, path);
+        const QString full = relative.isNull() ? QString() : m_fx + '/' + relative;
+        QCOMPARE(FileExists(full), file);
+        QCOMPARE(PathExists(full), path);
+    }
+
+    void tempFile_data()
+    {
+        QTest::addColumn<QString>("temp"); // below the root; null = unset
+        QTest::addColumn<QString>("expectedFolder"); // "" = no file
+        QTest::newRow("temp set") << "eigenes" << "eigenes";
+        QTest::newRow("temp unset uses TMPDIR") << QString() << "tmp";
+        QTest::newRow("temp empty uses TMPDIR") << "" << "tmp";
+        QTest::newRow("temp folder missing") << "fehlt" << "";
+    }
+
+    void tempFile()
+    {
+        QFETCH(QString, temp);
+        QFETCH(QString, expectedFolder);
+        const QByteArray saved = qgetenv("temp");
+        QVERIFY(QDir(m_root.path()).mkpath("eigenes"));
+        if (temp.isNull())
+            qunsetenv("temp");
+        else
+            qputenv("temp", temp.isEmpty() ? QByteArray() : QFile::encodeName(m_root.filePath(temp)));
+        const QString first = GetTempFile(), second = GetTempFile();
+        qputenv("temp", saved);
+
+        if (expectedFolder.isEmpty()) {
+            QCOMPARE(first, QString());
+            QVERIFY(!QFileInfo::exists(m_root.filePath(temp)));
+            return;
+        }
+        QVERIFY(first != second);
+        static const QRegularExpression windowsName(QStringLiteral("^[0-9A-F]{4}\\.tmp$"));
+        for (const QString &path : {first, second}) {
+            const QFileInfo info(path);
+            QVERIFY2(info.isFile() && info.size() == 0, qPrintable(path));
+            QCOMPARE(info.absolutePath(), m_root.filePath(expectedFolder));
+            QVERIFY2(windowsName.match(info.fileName()).hasMatch(), qPrintable(path));
+        }
+    }
+
+    void tempFileNumbers_data()
+    {
+        QTest::addColumn<QStringList>("taken"); // a trailing "/" makes a folder
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("free") << QStringList() << 0x1A2B << "1A2B.tmp";
+        QTest::newRow("run of taken names") << QStringList{"00FF.tmp", "0100.tmp/"} << 0xFF << "0101.tmp";
+        QTest::newRow("wraps past FFFF, skips 0000") << QStringList{"FFFF.tmp"} << 0xFFFF << "0001.tmp";
+        QTest::newRow("zero is no number") << QStringList() << 0 << "0001.tmp";
+    }
+
+    void tempFileNumbers()
+    {
+        QFETCH(QStringList, taken);
+        QFETCH(int, start);
+        QFETCH(QString, expected);
+        QTemporaryDir dir(m_root.filePath("numbers-XXXXXX"));
+        for (const QString &name : taken) {
+            if (name.endsWith('/'))
+                QVERIFY(QDir(dir.path()).mkdir(name.chopped(1)));
+            else
+                WriteAll(dir.filePath(name), "belegt");
+        }
+        const QString path = CreateTempFileIn(dir.path(), quint16(start));
+        QCOMPARE(path, dir.filePath(expected));
+        QCOMPARE(QFileInfo(path).size(), 0);
+        if (!taken.isEmpty() && !taken.first().endsWith('/'))
+            QCOMPARE(ReadBytes(dir.filePath(taken.first())), QByteArray("belegt"));
+    }
+
+    void copy_data()
+    {
+        QTest::addColumn<QByteArray>("source"); // "<none>" = missing
+        // "<none>" = missing, "<dir>" = a folder, "<ro>" = read-only "alt", "<link>" = link to "alt" elsewhere
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray binary("%PDF\0\r\n\xE4\0", 9);
+        QTest::newRow("new target") << QByteArray("Inhalt") << QByteArray("<none>") << true << QByteArray("Inhalt");
+        QTest::newRow("longer target cut") << QByteArray("kurz") << QByteArray("langer alter Inhalt") << true << QByteArray("kurz");
+        QTest::newRow("binary content") << binary << QByteArray("alt") << true << binary;
+        QTest::newRow("missing source keeps target") << QByteArray("<none>") << QByteArray("alt") << false << QByteArray("alt");
+        QTest::newRow("missing source makes nothing") << QByteArray("<none>") << QByteArray("<none>") << false << QByteArray("<none>");
+        QTest::newRow("read-only target kept") << QByteArray("neu") << QByteArray("<ro>") << false << QByteArray("alt");
+        QTest::newRow("target is a folder") << QByteArray("neu") << QByteArray("<dir>") << false << QByteArray("<none>");
+        QTest::newRow("written through a link") << QByteArray("neu") << QByteArray("<link>") << true << QByteArray("neu");
+    }
+
+    void copy()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, target);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir(m_root.filePath("copy-XXXXXX"));
+        const QString from = dir.filePath("Quelle Ä.pdf"), to = dir.filePath("Ziel/Ziel Ü.pdf");
+        const QString real = target == "<link>" ? dir.filePath("echt") : to;
+        const bool existed = target != "<none>" && target != "<dir>";
+        const auto mode = target == "<ro>" ? QFileDevice::ReadOwner | QFileDevice::ReadGroup
+                                           : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QDir(dir.path()).mkdir("Ziel"));
+        if (source != "<none>")
+            WriteAll(from, source);
+        if (target == "<dir>")
+            QVERIFY(QDir().mkdir(to));
+        if (existed) {
+            WriteAll(real, target.startsWith('<') ? QByteArray("alt") : target);
+            QVERIFY(QFile::setPermissions(real, mode));
+        }
+        if (target == "<link>")
+            QVERIFY(QFile::link("../echt", to));
+
+        QString error;
+        QCOMPARE(CopyFileOverwrite(from, to, &error), ok);
+        QCOMPARE(error.isEmpty(), ok);
+        QCOMPARE(ReadBytes(real), after);
+        QCOMPARE(QFileInfo(to).isSymLink(), target == "<link>");
+        if (existed)
+            QCOMPARE(QFileInfo(real).permissions() & 0x7077, QFileDevice::Permissions(mode) & 0x7077);
+        // Nothing half-written stays beside the target.
+        const bool present = ok || (target != "<none>");
+        QCOMPARE(QDir(dir.filePath("Ziel")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 present ? QStringList{"Ziel Ü.pdf"} : QStringList());
+        QVERIFY(!CopyFileOverwrite(from, dir.filePath("fehlt/x.pdf")));
+    }
+
+    void dialogResult_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("folderToSet"); // null = the seam leaves it
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("folderAfter");
+        QTest::newRow("chosen") << "x.pdf" << "/home/a/" << "x.pdf" << "/home/a/";
+        QTest::newRow("separator added") << "x.pdf" << "/home/a" << "x.pdf" << "/home/a/";
+        QTest::newRow("cancel keeps folder") << "" << QString() << "" << "/start";
+        QTest::newRow("cancel undoes a touched folder") << "" << "/anderswo/" << "" << "/start";
+    }
+
+    void dialogResult()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, folderToSet);
+        QFETCH(QString, result);
+        QFETCH(QString, folderAfter);
+        FakeFileDialog fake;
+        fake.answer = answer;
+        fake.folderToSet = folderToSet;
+        QWidget owner;
+        QString folder = "/start";
+        QCOMPARE(OpenFileDialog(fake, &owner, "Datei öffnen", folder, "v.pdf", "Pdf-Dokumente|*.pdf", "pdf"), result);
+        QCOMPARE(folder, folderAfter);
+        QCOMPARE(fake.seenOwner, &owner);
+        QCOMPARE(fake.seen, (QStringList{"Datei öffnen", "/start", "v.pdf", "Pdf-Dokumente|*.pdf", "pdf", "0"}));
+    }
+
+    void convertFilter_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("documents") << "Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*"
+                                   << QStringList{"Pdf-Dokumente (*.pdf)", "Alle Dateitypen (*)"};
+        QTest::newRow("programs") << "Programme|*.exe; *.com; *.bat|Alle Dateitypen|*.*"
+                                  << QStringList{"Programme (*.exe *.com *.bat)", "Alle Dateitypen (*)"};
+        QTest::newRow("order kept") << "B|*.b|A|*.a" << QStringList{"B (*.b)", "A (*.a)"};
+        QTest::newRow("empty element ends the list") << "A|*.a||*.b|C|*.c" << QStringList{"A (*.a)"};
+        QTest::newRow("description without patterns") << "A|*.a;;Muster*|B" << QStringList{"A (*.a Muster*)"};
+        QTest::newRow("empty") << "" << QStringList();
+    }
+
+    void convertFilter()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, expected);
+        QCOMPARE(ConvertFilter(filter), expected);
+    }
+
+    void configureDialog_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("defaultExt");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("confirmOverwrite");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("open ignores the extension") << 0 << "jpg, gif" << true << true << "";
+        QTest::newRow("save with prompt") << 1 << "jpg, gif" << false << true << "jpg";
+        QTest::newRow("save without prompt") << 2 << "*.pdf" << false << false << "pdf";
+        QTest::newRow("other mode saves without prompt") << 7 << ".exe" << false << false << "exe";
+    }
+
+    void configureDialog()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, defaultExt);
+        QFETCH(bool, open);
+        QFETCH(bool, confirmOverwrite);
+        QFETCH(QString, suffix);
+        const QString forms = m_root.filePath("forms");
+        QVERIFY(QDir().mkpath(forms));
+        for (const QString &start : {forms, QString()}) {
+            QFileDialog dialog;
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            ConfigureFileDialog(dialog, "Datei öffnen", start, "", "Bilder|*.jpg; *.gif|Alle Dateitypen|*.*", defaultExt, mode);
+            QCOMPARE(dialog.windowTitle(), QString("Datei öffnen"));
+            QCOMPARE(dialog.acceptMode(), open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+            QCOMPARE(dialog.fileMode(), open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+            QCOMPARE(!dialog.testOption(QFileDialog::DontConfirmOverwrite), confirmOverwrite);
+            QCOMPARE(dialog.defaultSuffix(), suffix);
+            QCOMPARE(dialog.selectedNameFilter(), QString("Bilder (*.jpg *.gif)"));
+            // No folder given: the (isolated) home folder.
+            QCOMPARE(dialog.directory().absolutePath(), start.isEmpty() ? QDir::homePath() : forms);
+        }
+    }
+
+    void takeChosenFile_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("file") << "/srv/Über uns/Ä b.pdf" << "Ä b.pdf" << "/srv/Über uns/";
+        QTest::newRow("root") << "/x.pdf" << "x.pdf" << "/";
+        QTest::newRow("nothing chosen") << "" << "" << "/vorher/";
+        QTest::newRow("folder chosen") << "/srv/Vorlagen/" << "" << "/vorher/";
+    }
+
+    void takeChosenFile()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, name);
+        QFETCH(QString, folder);
+        QString current = "/vorher/";
+        QCOMPARE(TakeChosenFile(path, current), name);
+        QCOMPARE(current, folder);
+    }
 };
-
-void TestFileServices::initTestCase()
-{
-    QVERIFY(m_root.isValid());
-    vvtest::IsolateEnvironment(m_root.path());
-    m_fx = m_root.filePath("fixture");
-    for (const char *f : {"pdfs/Antrag.pdf", "pdfs/Vollmacht [alt].pdf", "pdfs/LIESMICH", "upper/X.PDF",
-                          "hidden/.versteckt.pdf", "noext/Makefile", "sub/inner/tief.pdf"})
-        QVERIFY(WriteBytes(m_fx + '/' + f, "x"));
-    QVERIFY(QDir().mkpath(m_fx + "/empty"));
-    QVERIFY(QFile::link(m_fx + "/nirgends", m_fx + "/tot"));
-}
-
-void TestFileServices::splitPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("windows path") << "C:\\a\\b.pdf" << "b.pdf" << "C:\\a\\";
-    QTest::newRow("bare name") << "b.pdf" << "b.pdf" << "";
-    QTest::newRow("folder only") << "C:\\a\\" << "" << "C:\\a\\";
-    QTest::newRow("slash after backslash") << "\\Vorlagen\\Kat/An trag.pdf" << "An trag.pdf" << "\\Vorlagen\\Kat/";
-    QTest::newRow("backslash after slash") << "/srv/Über\\Antrag.pdf" << "Antrag.pdf" << "/srv/Über\\";
-    QTest::newRow("root file") << "/x.pdf" << "x.pdf" << "/";
-    QTest::newRow("empty") << "" << "" << "";
-}
-
-void TestFileServices::splitPath()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, name);
-    QFETCH(QString, folder);
-    QCOMPARE(GetFileName(path), name);
-    QCOMPARE(GetFilePath(path), folder);
-}
-
-void TestFileServices::fileExists_data()
-{
-    QTest::addColumn<QString>("relative");
-    QTest::addColumn<bool>("file"); // FileExists
-    QTest::addColumn<bool>("path"); // PathExists: no wildcards, a trailing "/" is fine
-    QTest::newRow("one pdf among others") << "pdfs/*.pdf" << true << false;
-    QTest::newRow("empty folder") << "empty/*.pdf" << false << false;
-    QTest::newRow("star in empty folder") << "empty/*" << false << false;
-    QTest::newRow("case-sensitive extension") << "upper/*.pdf" << false << false;
-    QTest::newRow("question mark is one char") << "pdfs/Antra?.pdf" << true << false;
-    QTest::newRow("question mark is not zero chars") << "pdfs/Antrag?.pdf" << false << false;
-    QTest::newRow("anchored at end") << "pdfs/*.pd" << false << false;
-    QTest::newRow("anchored at start") << "pdfs/ntrag*" << false << false;
-    QTest::newRow("brackets are literal") << "pdfs/*[alt].pdf" << true << false;
-    QTest::newRow("brackets are no class") << "pdfs/[AV]ntrag*" << false << false;
-    QTest::newRow("star dot star finds names without dot") << "noext/*.*" << true << false;
-    QTest::newRow("hidden names count") << "hidden/*.pdf" << true << false;
-    QTest::newRow("no recursion") << "sub/*.pdf" << false << false;
-    QTest::newRow("file") << "pdfs/Antrag.pdf" << true << true;
-    QTest::newRow("folder without separator") << "pdfs" << true << true;
-    QTest::newRow("folder with separator") << "pdfs/" << false << true;
-    QTest::newRow("exact name, other case") << "pdfs/antrag.pdf" << false << false;
-    QTest::newRow("below a file") << "pdfs/Antrag.pdf/x" << false << false;
-    QTest::newRow("missing folder") << "fehlt/*.pdf" << false << false;
-    QTest::newRow("backslash is no separator") << "pdfs\\*.pdf" << false << false;
-    QTest::newRow("dangling link is an entry") << "tot" << true << true;
-}
-
-void TestFileServices::fileExists()
-{
-    QFETCH(QString, relative);
-    QFETCH(bool, file);
-    QFETCH(bool, path);
-    QCOMPARE(FileExists(m_fx + '/' + relative), file);
-    QCOMPARE(PathExists(m_fx + '/' + relative), path);
-    QVERIFY(!FileExists(QString()));
-    QVERIFY(!PathExists(QString()));
-}
-
-void TestFileServices::tempFile_data()
-{
-    QTest::addColumn<QString>("temp"); // below the root; null = unset
-    QTest::addColumn<QString>("expectedFolder"); // "" = no file
-    QTest::newRow("temp set") << "eigenes" << "eigenes";
-    QTest::newRow("temp unset uses TMPDIR") << QString() << "tmp";
-    QTest::newRow("temp empty uses TMPDIR") << "" << "tmp";
-    QTest::newRow("temp folder missing") << "fehlt" << "";
-}
-
-void TestFileServices::tempFile()
-{
-    QFETCH(QString, temp);
-    QFETCH(QString, expectedFolder);
-    const QByteArray saved = qgetenv("temp");
-    QVERIFY(QDir(m_root.path()).mkpath("eigenes"));
-    if (temp.isNull())
-        qunsetenv("temp");
-    else
-        qputenv("temp", temp.isEmpty() ? QByteArray() : QFile::encodeName(m_root.filePath(temp)));
-    const QString first = GetTempFile(), second = GetTempFile();
-    qputenv("temp", saved);
-
-    if (expectedFolder.isEmpty()) {
-        QCOMPARE(first, QString());
-        QVERIFY(!QFileInfo::exists(m_root.filePath(temp)));
-        return;
-    }
-    QVERIFY(first != second);
-    static const QRegularExpression windowsName(QStringLiteral("^[0-9A-F]{4}\\.tmp$"));
-    for (const QString &path : {first, second}) {
-        const QFileInfo info(path);
-        QVERIFY2(info.isFile() && info.size() == 0, qPrintable(path));
-        QCOMPARE(info.absolutePath(), m_root.filePath(expectedFolder));
-        QVERIFY2(windowsName.match(info.fileName()).hasMatch(), qPrintable(path));
-    }
-}
-
-void TestFileServices::tempFileNumbers_data()
-{
-    QTest::addColumn<QStringList>("taken"); // a trailing "/" makes a folder
-    QTest::addColumn<int>("start");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("free") << QStringList() << 0x1A2B << "1A2B.tmp";
-    QTest::newRow("run of taken names") << QStringList{"00FF.tmp", "0100.tmp/"} << 0xFF << "0101.tmp";
-    QTest::newRow("wraps past FFFF, skips 0000") << QStringList{"FFFF.tmp"} << 0xFFFF << "0001.tmp";
-    QTest::newRow("zero is no number") << QStringList() << 0 << "0001.tmp";
-}
-
-void TestFileServices::tempFileNumbers()
-{
-    QFETCH(QStringList, taken);
-    QFETCH(int, start);
-    QFETCH(QString, expected);
-    QTemporaryDir dir(m_root.filePath("numbers-XXXXXX"));
-    for (const QString &name : taken)
-        QVERIFY(name.endsWith('/') ? QDir(dir.path()).mkdir(name.chopped(1)) : WriteBytes(dir.filePath(name), "belegt"));
-    const QString path = CreateTempFileIn(dir.path(), quint16(start));
-    QCOMPARE(path, dir.filePath(expected));
-    QCOMPARE(QFileInfo(path).size(), 0);
-    if (!taken.isEmpty() && !taken.first().endsWith('/'))
-        QCOMPARE(ReadBytes(dir.filePath(taken.first())), QByteArray("belegt"));
-}
-
-void TestFileServices::copy_data()
-{
-    QTest::addColumn<QByteArray>("source"); // "<none>" = missing
-    QTest::addColumn<QByteArray>("target"); // "<none>" = missing, "<dir>" = a folder, "<ro>" = read-only "alt"
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("after");
-    const QByteArray binary("%PDF\0\r\n\xE4\0", 9);
-    QTest::newRow("new target") << QByteArray("Inhalt") << QByteArray("<none>") << true << QByteArray("Inhalt");
-    QTest::newRow("longer target cut") << QByteArray("kurz") << QByteArray("langer alter Inhalt") << true << QByteArray("kurz");
-    QTest::newRow("binary content") << binary << QByteArray("alt") << true << binary;
-    QTest::newRow("missing source keeps target") << QByteArray("<none>") << QByteArray("alt") << false << QByteArray("alt");
-    QTest::newRow("missing source makes nothing") << QByteArray("<none>") << QByteArray("<none>") << false << QByteArray("<none>");
-    QTest::newRow("read-only target kept") << QByteArray("neu") << QByteArray("<ro>") << false << QByteArray("alt");
-    QTest::newRow("target is a folder") << QByteArray("neu") << QByteArray("<dir>") << false << QByteArray("<none>");
-}
-
-void TestFileServices::copy()
-{
-    QFETCH(QByteArray, source);
-    QFETCH(QByteArray, target);
-    QFETCH(bool, ok);
-    QFETCH(QByteArray, after);
-    QTemporaryDir dir(m_root.filePath("copy-XXXXXX"));
-    const QString from = dir.filePath("Quelle Ä.pdf"), to = dir.filePath("Ziel/Ziel Ü.pdf");
-    QVERIFY(QDir(dir.path()).mkdir("Ziel"));
-    if (source != "<none>")
-        QVERIFY(WriteBytes(from, source));
-    if (target == "<dir>")
-        QVERIFY(QDir().mkdir(to));
-    else if (target != "<none>")
-        QVERIFY(WriteBytes(to, target == "<ro>" ? QByteArray("alt") : target));
-    if (target == "<ro>")
-        QVERIFY(QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-
-    QString error;
-    QCOMPARE(CopyFileOverwrite(from, to, &error), ok);
-    QCOMPARE(error.isEmpty(), ok);
-    QCOMPARE(ReadBytes(to), after);
-    // Nothing half-written stays beside the target.
-    const bool present = ok || (target != "<none>");
-    QCOMPARE(QDir(dir.filePath("Ziel")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             present ? QStringList{"Ziel Ü.pdf"} : QStringList());
-    QVERIFY(!CopyFileOverwrite(from, dir.filePath("fehlt/x.pdf")));
-}
-
-void TestFileServices::copyThroughLinkKeepsMode()
-{
-    QTemporaryDir dir(m_root.filePath("link-XXXXXX"));
-    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
-    QVERIFY(WriteBytes(dir.filePath("quelle"), "neu") && WriteBytes(dir.filePath("echt"), "alt"));
-    QVERIFY(QFile::setPermissions(dir.filePath("echt"), mode));
-    QVERIFY(QFile::link("echt", dir.filePath("verweis")));
-    QVERIFY(CopyFileOverwrite(dir.filePath("quelle"), dir.filePath("verweis")));
-    QVERIFY(QFileInfo(dir.filePath("verweis")).isSymLink());
-    QCOMPARE(ReadBytes(dir.filePath("echt")), QByteArray("neu"));
-    QCOMPARE(QFileInfo(dir.filePath("echt")).permissions() & 0x7077, QFileDevice::Permissions(mode) & 0x7077);
-}
-
-void TestFileServices::dialogResult_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("folderToSet"); // null = the seam leaves it
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<QString>("folderAfter");
-    QTest::newRow("chosen") << "x.pdf" << "/home/a/" << "x.pdf" << "/home/a/";
-    QTest::newRow("separator added") << "x.pdf" << "/home/a" << "x.pdf" << "/home/a/";
-    QTest::newRow("cancel keeps folder") << "" << QString() << "" << "/start";
-    QTest::newRow("cancel undoes a touched folder") << "" << "/anderswo/" << "" << "/start";
-}
-
-void TestFileServices::dialogResult()
-{
-    QFETCH(QString, answer);
-    QFETCH(QString, folderToSet);
-    QFETCH(QString, result);
-    QFETCH(QString, folderAfter);
-    FakeFileDialog fake;
-    fake.answer = answer;
-    fake.folderToSet = folderToSet;
-    QWidget owner;
-    QString folder = "/start";
-    QCOMPARE(OpenFileDialog(fake, &owner, "Datei öffnen", folder, "v.pdf", "Pdf-Dokumente|*.pdf", "pdf"), result);
-    QCOMPARE(folder, folderAfter);
-    QCOMPARE(fake.seenOwner, &owner);
-    QCOMPARE(fake.seen, (QStringList{"Datei öffnen", "/start", "v.pdf", "Pdf-Dokumente|*.pdf", "pdf", "0"}));
-}
-
-void TestFileServices::convertFilter_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("documents") << "Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*"
-                               << QStringList{"Pdf-Dokumente (*.pdf)", "Alle Dateitypen (*)"};
-    QTest::newRow("programs") << "Programme|*.exe; *.com; *.bat|Alle Dateitypen|*.*"
-                              << QStringList{"Programme (*.exe *.com *.bat)", "Alle Dateitypen (*)"};
-    QTest::newRow("order kept") << "B|*.b|A|*.a" << QStringList{"B (*.b)", "A (*.a)"};
-    QTest::newRow("empty element ends the list") << "A|*.a||*.b|C|*.c" << QStringList{"A (*.a)"};
-    QTest::newRow("description without patterns") << "A|*.a;;Muster*|B" << QStringList{"A (*.a Muster*)"};
-    QTest::newRow("empty") << "" << QStringList();
-}
-
-void TestFileServices::convertFilter()
-{
-    QFETCH(QString, filter);
-    QFETCH(QStringList, expected);
-    QCOMPARE(ConvertFilter(filter), expected);
-}
-
-void TestFileServices::configureDialog_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("defaultExt");
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<bool>("confirmOverwrite");
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("open ignores the extension") << 0 << "jpg, gif" << true << true << "";
-    QTest::newRow("save with prompt") << 1 << "jpg, gif" << false << true << "jpg";
-    QTest::newRow("save without prompt") << 2 << "*.pdf" << false << false << "pdf";
-    QTest::newRow("other mode saves without prompt") << 7 << ".exe" << false << false << "exe";
-}
-
-void TestFileServices::configureDialog()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, defaultExt);
-    QFETCH(bool, open);
-    QFETCH(bool, confirmOverwrite);
-    QFETCH(QString, suffix);
-    const QString forms = m_root.filePath("forms");
-    QVERIFY(QDir().mkpath(forms));
-    for (const QString &start : {forms, QString()}) {
-        QFileDialog dialog;
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        ConfigureFileDialog(dialog, "Datei öffnen", start, "", "Bilder|*.jpg; *.gif|Alle Dateitypen|*.*", defaultExt, mode);
-        QCOMPARE(dialog.windowTitle(), QString("Datei öffnen"));
-        QCOMPARE(dialog.acceptMode(), open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-        QCOMPARE(dialog.fileMode(), open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        QCOMPARE(!dialog.testOption(QFileDialog::DontConfirmOverwrite), confirmOverwrite);
-        QCOMPARE(dialog.defaultSuffix(), suffix);
-        QCOMPARE(dialog.selectedNameFilter(), QString("Bilder (*.jpg *.gif)"));
-        // No folder given: the (isolated) home folder.
-        QCOMPARE(dialog.directory().absolutePath(), start.isEmpty() ? QDir::homePath() : forms);
-    }
-}
-
-void TestFileServices::takeChosenFile_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("file") << "/srv/Über uns/Ä b.pdf" << "Ä b.pdf" << "/srv/Über uns/";
-    QTest::newRow("root") << "/x.pdf" << "x.pdf" << "/";
-    QTest::newRow("nothing chosen") << "" << "" << "/vorher/";
-    QTest::newRow("folder chosen") << "/srv/Vorlagen/" << "" << "/vorher/";
-}
-
-void TestFileServices::takeChosenFile()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, name);
-    QFETCH(QString, folder);
-    QString current = "/vorher/";
-    QCOMPARE(TakeChosenFile(path, current), name);
-    QCOMPARE(current, folder);
-}
 
 QTEST_MAIN(TestFileServices)
 #include "tst_fileservices.moc"

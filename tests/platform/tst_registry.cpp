@@ -35,12 +35,6 @@ QString App(const QString &id, const QString &extra = QString(), const QString &
     return folder + id + "\n[Desktop Entry]\nType=Application\nExec=viewer %U\n" + extra;
 }
 
-// A mimeapps.list section naming the PDF applications.
-QString Pdf(const QString &group, const QString &ids)
-{
-    return "[" + group + "]\napplication/pdf=" + ids + "\n";
-}
-
 } // namespace
 
 class TestRegistry : public QObject {
@@ -61,6 +55,32 @@ class TestRegistry : public QObject {
             const qsizetype nl = f.indexOf(u'\n');
             WriteAll(Path(f.left(nl)), f.mid(nl + 1).toUtf8());
         }
+    }
+    // lists: "<file> <group> <ids>": file user, sys, sys2 (config folders),
+    // dataHome, data (applications folders), optionally with "/<desktop>";
+    // group D, A, R (default, added, removed) or C (the data folder's cache);
+    // ids short for "<id>.desktop", separated by ';'.
+    void WriteLists(const QStringList &lists) const
+    {
+        const QHash<QString, QString> folders{{"user", "home/.config/"}, {"sys", "etc-xdg/"}, {"sys2", "etc-xdg2/"},
+                                              {"dataHome", "home/.local/share/applications/"},
+                                              {"data", "usr-share/applications/"}};
+        const QHash<QString, QString> groups{{"D", "Default Applications"}, {"A", "Added Associations"},
+                                             {"R", "Removed Associations"}, {"C", "MIME Cache"}};
+        QMap<QString, QString> content;
+        for (const QString &l : lists) {
+            const QStringList w = l.split(u' ');
+            const QStringList where = w[0].split(u'/');
+            QStringList ids = w[2].split(u';');
+            for (QString &id : ids)
+                if (!id.isEmpty())
+                    id += ".desktop";
+            const QString file = folders[where[0]] + (where.size() > 1 ? where[1] + "-" : QString())
+                                 + (w[1] == "C" ? "mimeinfo.cache" : "mimeapps.list");
+            content[file] += "[" + groups[w[1]] + "]\napplication/pdf=" + ids.join(u';') + "\n";
+        }
+        for (auto it = content.cbegin(); it != content.cend(); ++it)
+            WriteAll(Path(it.key()), it.value().toUtf8());
     }
 
     QTemporaryDir m_root;
@@ -207,6 +227,8 @@ private slots:
             << QByteArray("[Software\\Andere]\nX=1\n\n") + Section("PdfEditor=/neu\n");
         QTest::newRow("only the first duplicate is replaced")
             << Section("PdfEditor=/a\nPdfEditor=/b\n") << "PdfEditor" << Section("PdfEditor=/neu\nPdfEditor=/b\n");
+        QTest::newRow("first write creates the store and its folders")
+            << QByteArray() << "PdfEditor" << Section("PdfEditor=/neu\n");
     }
 
     void writeKeepsTheRestOfTheStore()
@@ -215,12 +237,16 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, after);
 
-        WriteAll(m_user, before);
+        if (!before.isNull())
+            WriteAll(m_user, before);
         Registry reg = MakeRegistry();
         QVERIFY(reg.WriteRegistryValue(kKey, name, "/neu"));
         QCOMPARE(ReadAll(m_user), after);
         QCOMPARE(Read(reg, kKey, name), QString("/neu"));
-        QVERIFY(!QFileInfo::exists(m_user + ".lock"));
+        // Nothing beside it is left over from the replacement, and only the user's store is written.
+        QCOMPARE(QDir(QFileInfo(m_user).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"Ordinalis.conf"});
+        QVERIFY(!QFileInfo::exists(m_system1));
     }
 
     void writeRefused_data()
@@ -260,17 +286,6 @@ private slots:
         QFile::setPermissions(m_user, QFile::ReadOwner | QFile::WriteOwner);
     }
 
-    void firstWriteCreatesTheStore()
-    {
-        QVERIFY(!QFileInfo::exists(QFileInfo(m_user).absolutePath()));
-        QVERIFY(MakeRegistry().WriteRegistryValue(kKey, "PdfEditor", "/usr/bin/viewer"));
-        QCOMPARE(ReadAll(m_user), Section("PdfEditor=/usr/bin/viewer\n"));
-        // Nothing beside it is left over from the replacement.
-        QCOMPARE(QDir(QFileInfo(m_user).absolutePath()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"Ordinalis.conf"});
-        QVERIFY(!QFileInfo::exists(m_system1));
-    }
-
     void fromEnvironmentUsesConfigFolders()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path("envhome")));
@@ -282,13 +297,9 @@ private slots:
                                                       Path("envsys2/Veltrano/Ordinalis.conf")}));
     }
 
-    // lists: "<file> <group> <ids>": file user, sys, sys2 (config folders),
-    // dataHome, data (applications folders), optionally with "/<desktop>";
-    // group D, A, R (default, added, removed) or C (the data folder's cache);
-    // ids short for "<id>.desktop", separated by ';'. Installed are a, b and c.
     void defaultApplication_data()
     {
-        QTest::addColumn<QStringList>("lists");
+        QTest::addColumn<QStringList>("lists"); // see WriteLists; installed are a, b and c
         QTest::addColumn<QStringList>("files"); // more, see WriteFiles
         QTest::addColumn<QStringList>("desktops");
         QTest::addColumn<QString>("expected");
@@ -340,26 +351,8 @@ private slots:
         QFETCH(QStringList, desktops);
         QFETCH(QString, expected);
 
-        const QHash<QString, QString> folders{{"user", "home/.config/"}, {"sys", "etc-xdg/"}, {"sys2", "etc-xdg2/"},
-                                              {"dataHome", "home/.local/share/applications/"},
-                                              {"data", "usr-share/applications/"}};
-        const QHash<QString, QString> groups{{"D", "Default Applications"}, {"A", "Added Associations"},
-                                             {"R", "Removed Associations"}, {"C", "MIME Cache"}};
-        QMap<QString, QString> content;
-        for (const QString &l : lists) {
-            const QStringList w = l.split(u' ');
-            const QStringList where = w[0].split(u'/');
-            QStringList ids = w[2].split(u';');
-            for (QString &id : ids)
-                if (!id.isEmpty())
-                    id += ".desktop";
-            const QString file = folders[where[0]] + (where.size() > 1 ? where[1] + "-" : QString())
-                                 + (w[1] == "C" ? "mimeinfo.cache" : "mimeapps.list");
-            content[file] += "[" + groups[w[1]] + "]\napplication/pdf=" + ids.join(u';') + "\n";
-        }
-        for (auto it = content.cbegin(); it != content.cend(); ++it)
-            files << it.key() + "\n" + it.value();
         WriteFiles(QStringList{App("a.desktop"), App("b.desktop"), App("c.desktop")} + files);
+        WriteLists(lists);
         m_xdg.desktops = desktops;
         QCOMPARE(Read(MakeRegistry(), kPdf), expected == "<none>" ? expected : expected + ".desktop");
     }
@@ -410,8 +403,8 @@ private slots:
         MakeProgram(bin + "/my viewer");
         MakeProgram(bin2 + "/other");
         WriteAll(bin + "/plainfile", "data");
-        WriteFiles({App("org.example.Viewer.desktop").replace("viewer %U", exec.replace("BIN", bin)),
-                    "home/.config/mimeapps.list\n" + Pdf("Default Applications", "org.example.Viewer.desktop")});
+        WriteFiles({App("org.example.Viewer.desktop").replace("viewer %U", exec.replace("BIN", bin))});
+        WriteLists({"user D org.example.Viewer"});
 
         const Registry reg = MakeRegistry();
         QCOMPARE(Read(reg, kPdf), QString("org.example.Viewer.desktop"));
@@ -420,8 +413,8 @@ private slots:
 
     void associationIsOnlyForClasses()
     {
-        WriteFiles({App("v.desktop"), App("w.desktop").replace("%U", "--w %u"),
-                    "home/.config/mimeapps.list\n" + Pdf("Default Applications", "v.desktop")});
+        WriteFiles({App("v.desktop"), App("w.desktop").replace("%U", "--w %u")});
+        WriteLists({"user D v"});
         // A store entry under the association path is not what the desktop says.
         WriteAll(m_user, "[Software\\Classes\\.pdf]\n@=AcroExch.Document\n" + Section("@=x\n"));
         const Registry reg = MakeRegistry();
