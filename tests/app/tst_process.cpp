@@ -41,6 +41,9 @@ class TestProcess : public QObject {
         QProcess *p = m_programs.emplace_back(std::make_unique<QProcess>()).get();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(m_install + "/vorlagen", {});
+        // Without this the state may still read "Starting" when no event loop ran.
+        if (!p->waitForStarted(10000))
+            return nullptr;
         for (int i = 0; i < 100 && p->state() != QProcess::NotRunning; ++i, QTest::qWait(100))
             if (sendAsHost({"$Start$"}) == 0)
                 return p;
@@ -51,10 +54,6 @@ private slots:
     void initTestCase()
     {
         IsolateEnvironment(m_tmp.path());
-        const QString runtime = m_tmp.path() + "/run";
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
         // A path with blanks, umlauts and quotes, as offices name their folders.
