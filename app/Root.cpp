@@ -3,6 +3,7 @@
 #include "AddNew.h"
 #include "BusyPointer.h"
 #include "Clock.h"
+#include "Twips.h"
 #include "FileServices.h"
 #include "MoveTo.h"
 #include "PdfReader.h"
@@ -395,6 +396,7 @@ void Root::LoadCategory()
 
 int Root::LoadPdfReader()
 {
+    BusyPointer busy; // stays up across the file dialog, as it always has
     return vv::LoadPdfReader(*m_services.registry, *m_services.fileDialog, this);
 }
 

@@ -1,4 +1,4 @@
-#include "ComDlgDll.h"
+#include "FileDialog.h"
 #include "Clock.h"
 #include "HostLink.h"
 #include "MessageBoxes.h"

@@ -2,6 +2,7 @@
 
 #include "BusyPointer.h"
 #include "Clock.h"
+#include "Twips.h"
 #include "DialogLayout.h"
 #include "FileServices.h"
 #include "MainWindowLink.h"

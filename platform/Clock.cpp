@@ -1,12 +1,16 @@
 #include "Clock.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QThread>
 #include <QTime>
 
 namespace vv {
+
+void Yield()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
 
 double SystemClock::SecondsSinceMidnight()
 {
@@ -26,18 +30,5 @@ void WaitSeconds(ClockSeam &clock, double seconds)
         QThread::msleep(5); // no busy spin while waiting
     }
 }
-
-namespace {
-int convert(int twips, bool horizontal)
-{
-    qreal dpi = 96.0;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        dpi = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
-    return qRound(twips * dpi / 1440.0);
-}
-} // namespace
-
-int TwipsToPixelsX(int twips) { return convert(twips, true); }
-int TwipsToPixelsY(int twips) { return convert(twips, false); }
 
 } // namespace vv

@@ -5,6 +5,9 @@
 
 namespace vv {
 
+// Lets pending window events run, as long commands do between their steps.
+void Yield();
+
 class SystemClock : public ClockSeam {
 public:
     double SecondsSinceMidnight() override;
@@ -13,9 +16,5 @@ public:
 // Pauses for the given seconds while window events keep running; a pause
 // across midnight still ends on time.
 void WaitSeconds(ClockSeam &clock, double seconds);
-
-// Layout values are kept in twips, as the window designs were made.
-int TwipsToPixelsX(int twips);
-int TwipsToPixelsY(int twips);
 
 } // namespace vv

@@ -1,7 +1,6 @@
 #include "ComDlgDll.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -59,30 +58,6 @@ QString FirstExtension(const QString &defaultExt)
     return ext;
 }
 
-void ConfigureFileDialog(QFileDialog &dialog, const QString &title, const QString &folder,
-                         const QString &initialName, const QString &filter, const QString &defaultExt, int mode)
-{
-    dialog.setWindowTitle(title);
-    dialog.setDirectory(folder.isEmpty() ? QDir::homePath() : folder);
-    const QStringList filters = ConvertFilter(filter);
-    if (!filters.isEmpty()) {
-        dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters.first());
-    }
-    if (mode == 0) {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setDefaultSuffix(QString());
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, mode != 1);
-        dialog.setDefaultSuffix(FirstExtension(defaultExt));
-    }
-    if (!initialName.isEmpty())
-        dialog.selectFile(initialName);
-}
-
 QString TakeChosenFile(const QString &path, QString &folder)
 {
     const QFileInfo info(path);
@@ -93,21 +68,6 @@ QString TakeChosenFile(const QString &path, QString &folder)
         dir += u'/';
     folder = dir;
     return info.fileName();
-}
-
-QString QtFileDialog::ShowFileDialog(QWidget *owner, const QString &title, QString &folder,
-                                     const QString &initialName, const QString &filter,
-                                     const QString &defaultExt, int mode)
-{
-    QFileDialog dialog(owner);
-    ConfigureFileDialog(dialog, title, folder, initialName, filter, defaultExt, mode);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QString chosen = dialog.selectedFiles().value(0);
-    // A desktop's own dialog may not enforce the open mode's rule.
-    if (mode == 0 && !QFileInfo(chosen).isFile())
-        return QString();
-    return TakeChosenFile(chosen, folder);
 }
 
 } // namespace vv

@@ -1,12 +1,12 @@
 #pragma once
-// The file-open (and save) dialog the windows use, behind FileDialogSeam.
+// The file-open (and save) dialog behind FileDialogSeam: the calls the
+// windows make and the filter conversion. The Qt dialog is in widgets/.
 
 #include "Seams.h"
 
 #include <QString>
 #include <QStringList>
 
-class QFileDialog;
 class QWidget;
 
 namespace vv {
@@ -30,19 +30,8 @@ QStringList ConvertFilter(const QString &filter);
 // The first extension of "jpg, gif" / "*.pdf" / ".exe" forms, without dot.
 QString FirstExtension(const QString &defaultExt);
 
-// Sets up dialog for one request. An empty folder starts in the home folder.
-// The default extension is applied only when saving.
-void ConfigureFileDialog(QFileDialog &dialog, const QString &title, const QString &folder,
-                         const QString &initialName, const QString &filter, const QString &defaultExt, int mode);
-
 // Splits a chosen path: folder := its folder with trailing "/", returns the
 // bare name; "" and folder untouched when path is "".
 QString TakeChosenFile(const QString &path, QString &folder);
-
-class QtFileDialog : public FileDialogSeam {
-public:
-    QString ShowFileDialog(QWidget *owner, const QString &title, QString &folder, const QString &initialName,
-                           const QString &filter, const QString &defaultExt, int mode) override;
-};
 
 } // namespace vv

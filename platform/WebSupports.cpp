@@ -1,6 +1,5 @@
 #include "WebSupports.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -206,7 +205,12 @@ bool SystemProcess::StartCommandLine(const QString &commandLine, QString *error)
 
 bool SystemProcess::OpenUrl(const QUrl &url)
 {
-    return QDesktopServices::openUrl(url);
+    // What Qt's desktop services do under X11, without tying the program
+    // starter to the GUI library.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty() || !url.isValid())
+        return false;
+    return QProcess::startDetached(opener, {url.toString(QUrl::FullyEncoded)});
 }
 
 } // namespace vv

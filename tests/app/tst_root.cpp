@@ -3,6 +3,7 @@
 
 #include "../dialogs/DialogFixture.h"
 #include "Clock.h"
+#include "Twips.h"
 #include "IniFiles.h"
 #include "Installation.h"
 #include "Root.h"

@@ -2,6 +2,7 @@
 // dialog (through a fake seam; the real dialog is only configured, never shown).
 
 #include "ComDlgDll.h"
+#include "FileDialog.h"
 #include "FileServices.h"
 
 #include "TestSupport.h"

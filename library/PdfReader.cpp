@@ -1,14 +1,12 @@
 #include "PdfReader.h"
 
+#include "Clock.h"
 #include "ComDlgDll.h"
 #include "FileServices.h"
 #include "Registry.h"
 #include "Seams.h"
 
-#include <QCoreApplication>
-#include <QCursor>
 #include <QDir>
-#include <QGuiApplication>
 
 namespace vv {
 namespace {
@@ -21,35 +19,15 @@ QString UpToNul(const QString &s)
     return nul < 0 ? s : s.left(nul);
 }
 
-bool IsGuiApp()
-{
-    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-}
-
-void Yield()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
-
-// The busy pointer stays up across the file dialog, as it always has.
-class BusyPointer {
-public:
-    BusyPointer()
-    {
-        if (IsGuiApp())
-            QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    }
-    ~BusyPointer()
-    {
-        if (IsGuiApp())
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
-
 } // namespace
+
+QString StoredPdfProgram(Registry &reg)
+{
+    QString stored;
+    if (!reg.ReadRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, stored))
+        return QString();
+    return UpToNul(stored);
+}
 
 QString ProgramFilter()
 {
@@ -75,14 +53,9 @@ QString TrimOpenCommand(const QString &command)
 int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
 {
     int result = 0;
-    QString stored;
-    if (reg.ReadRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, stored))
-        stored = UpToNul(stored);
-    else
-        stored.clear();
+    const QString stored = StoredPdfProgram(reg);
 
     {
-        BusyPointer busy;
         Yield();
         if (FileExists(stored)) {
             result = stored.isEmpty() ? 0 : 1;

@@ -1,13 +1,11 @@
 #pragma once
-// The busy pointer and the short yield that long window commands use.
+// The busy pointer that long window commands show.
+
+#include "Clock.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 
 namespace vv {
-
-// Lets pending window events run, as the commands do between their steps.
-inline void Yield() { QCoreApplication::processEvents(); }
 
 // The busy pointer over the whole application for the life of a command.
 class BusyPointer {

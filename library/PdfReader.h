@@ -1,7 +1,8 @@
 #pragma once
 // Finding the PDF program: the stored "PdfEditor" value, else the ".pdf"
 // association, else the user's choice in a file dialog. The main window's
-// LoadPdfReader and GetPdfReader are one-line wrappers of these.
+// LoadPdfReader and GetPdfReader are one-line wrappers of these; the busy
+// pointer around them is the window's.
 
 #include <QString>
 
@@ -15,6 +16,9 @@ class FileDialogSeam;
 // 1 when "PdfEditor" names an existing file, or a program was found through
 // the association or chosen by the user (and written to "PdfEditor"); else 0.
 int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner);
+
+// The stored "PdfEditor" value up to a NUL; "" when none is stored.
+QString StoredPdfProgram(Registry &reg);
 
 // Asks for the program; 1 when one was chosen (and written), else 0.
 int GetPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner);
