@@ -7,7 +7,6 @@
 #include "FileServices.h"
 #include "MoveTo.h"
 #include "PdfReader.h"
-#include "Registry.h"
 #include "WebSupports.h"
 
 #include <QAction>
@@ -56,7 +55,7 @@ Root::~Root() = default;
 
 Root::Root(const QString &installDir, const Services &services, QWidget *parent)
     : QWidget(parent), m_installDir(installDir), m_services(services),
-      m_userFile(installDir + QStringLiteral("/Vorlagen"))
+      m_library(LibraryPaths(installDir))
 {
     setObjectName(QStringLiteral("Root"));
     setWindowTitle(kCaption);
@@ -245,7 +244,7 @@ void Root::buildMenus()
             QStringLiteral("Das Dokument ''") + selectedDocument()
                 + QStringLiteral("'' konnte nicht gelöscht werden, weil Funktion noch nicht "
                                  "verfügbar !\r\rDer Vorgang wurde abgebrochen."),
-            16, kCaption);
+            Buttons::OK | Icon::Critical, kCaption);
         Yield();
     });
 }
@@ -258,15 +257,15 @@ bool Root::Load()
             this,
             QStringLiteral("Die Dokumente sind nicht vorhanden oder wurden verschoben.  \n"
                            "Die Anwendung kann nicht ordnungsgemäss arbeiten."),
-            16, QStringLiteral(" Ordinalis ") + windowTitle());
+            Buttons::OK | Icon::Critical, QStringLiteral(" Ordinalis ") + windowTitle());
         m_ended = true;
         return false;
     }
-    m_print->setChecked(m_userFile.PrintDoc());
+    m_print->setChecked(m_library.userFile().PrintDoc());
 
     m_loading = true;
     m_category->clear();
-    m_category->addItems(m_userFile.ReadCategories());
+    m_category->addItems(m_library.Categories());
     m_loading = false;
     if (m_category->count() > 0) {
         m_category->setCurrentIndex(0);
@@ -332,7 +331,7 @@ void Root::quitCommand()
 {
     if (m_ended)
         return;
-    m_userFile.WritePrintDoc(m_print->isChecked());
+    m_library.userFile().WritePrintDoc(m_print->isChecked());
     unloadDialogs(); // the library editor unloads here once it exists
     Yield();
     m_ended = true;
@@ -364,12 +363,12 @@ void Root::editCommand()
 {
     const QString name = selectedDocument();
     AddNew &dialog = addNewDialog();
-    dialog.setEditMode(name, m_userFile.DocumentInfo(name), m_image->pixmap());
+    dialog.setEditMode(name, m_library.userFile().DocumentInfo(name), m_image->pixmap());
     Yield();
     dialog.exec();
     Yield();
     // An OK reloaded the category and moved the selection; show that document's text.
-    m_infos->setText(m_userFile.DocumentInfo(selectedDocument()));
+    m_infos->setText(m_library.userFile().DocumentInfo(selectedDocument()));
 }
 
 void Root::moveCommand()
@@ -424,10 +423,9 @@ void Root::categorySelected()
     Yield();
 
     const int position = m_category->currentIndex() + 1;
-    const QString value = m_userFile.CategoryDirValue(position);
-    const QString folder = m_userFile.ResolveCategoryFolder(value);
-    if (folder.isEmpty() || !PathExists(folder)) {
-        const int answer = m_services.msg->MsgBox(this, MissingFolderText(), 17,
+    const CategoryLocation where = m_library.LocateCategory(position);
+    if (!where.exists) {
+        const int answer = m_services.msg->MsgBox(this, MissingFolderText(), Buttons::OKCancel | Icon::Critical,
                                                   QStringLiteral(" ") + windowTitle());
         // OK opens the library editor at its download page once the editor
         // exists; until then it leaves everything as Cancel does.
@@ -435,12 +433,12 @@ void Root::categorySelected()
         busy.restore();
         return;
     }
-    if (!value.isEmpty())
-        m_fileListFolder = folder;
+    if (!where.dirValue.isEmpty())
+        m_fileListFolder = where.folder;
     refreshFileList();
 
     m_infos->clear();
-    const QString info = m_userFile.CategoryInfo(position);
+    const QString info = m_library.userFile().CategoryInfo(position);
     if (!info.isEmpty())
         m_infos->setText(info);
     if (m_files->count() > 0)
@@ -451,12 +449,7 @@ void Root::categorySelected()
 
 void Root::refreshFileList()
 {
-    QStringList names;
-    if (!m_fileListFolder.isEmpty()) {
-        QDir dir(m_fileListFolder);
-        names = dir.entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden, QDir::NoSort);
-        SortNamesGerman(names);
-    }
+    const QStringList names = m_library.Documents(m_fileListFolder);
     const QSignalBlocker block(m_files);
     m_files->clear();
     m_files->addItems(names);
@@ -468,23 +461,10 @@ void Root::documentSelected()
     BusyPointer busy;
     Yield();
     const QString name = selectedDocument();
-    m_infos->setText(m_userFile.DocumentInfo(name));
+    m_infos->setText(m_library.userFile().DocumentInfo(name));
     clearPicture();
-
-    QString picture;
-    if (name.size() >= 3) {
-        const QString base = m_fileListFolder + QLatin1Char('/') + name.left(name.size() - 3);
-        if (FileExists(base + QStringLiteral("gif")))
-            picture = base + QStringLiteral("gif");
-        if (FileExists(base + QStringLiteral("jpg")))
-            picture = base + QStringLiteral("jpg");
-    }
-    if (picture.isEmpty()) {
-        const QString fallback = m_installDir + QStringLiteral("/KORVENTIS.MAP");
-        if (FileExists(fallback))
-            picture = fallback;
-    }
-    if (!picture.isEmpty() && FileExists(picture))
+    const QString picture = m_library.PreviewPicture(m_fileListFolder, name);
+    if (!picture.isEmpty())
         showPicture(picture);
     busy.restore();
     Yield();
@@ -517,7 +497,7 @@ void Root::openEditor()
     m_services.msg->MsgBox(this,
                            QStringLiteral("Die Verwaltung der Pdf-Dokumente ist in dieser Version "
                                           "noch nicht verfügbar."),
-                           64, kCaption);
+                           Buttons::OK | Icon::Information, kCaption);
 }
 
 bool Root::eventFilter(QObject *watched, QEvent *event)
@@ -570,31 +550,33 @@ bool Root::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Root::showError(const QString &text) { m_services.msg->MsgBox(this, text, 48, kCaption); }
+void Root::showError(const QString &text)
+{
+    m_services.msg->MsgBox(this, text, Buttons::OK | Icon::Exclamation, kCaption);
+}
 
 bool Root::makeCopy(QString *copyPath)
 {
     const QString name = selectedDocument();
-    if (name.isEmpty()) {
+    const WorkingCopy copy = m_library.MakeWorkingCopy(m_fileListFolder, name);
+    switch (copy.status) {
+    case WorkingCopy::Made:
+        break;
+    case WorkingCopy::NoDocument:
         showError(QStringLiteral("Bitte wählen Sie zuerst ein Dokument aus."));
         return false;
-    }
-    const QString source = m_fileListFolder + QLatin1Char('/') + name;
-    const QString temp = GetTempFile();
-    if (temp.isEmpty()) {
+    case WorkingCopy::NoTempFile:
         showError(QStringLiteral("Im Ordner für temporäre Dateien kann keine Kopie angelegt "
                                  "werden. Bitte prüfen Sie den Ordner und den freien Speicherplatz."));
         return false;
-    }
-    const QString copy = temp.left(temp.size() - 3) + QStringLiteral("pdf");
-    if (!CopyFileOverwrite(source, copy)) {
+    case WorkingCopy::CopyFailed:
         showError(QStringLiteral("Das Dokument \"") + name
                   + QStringLiteral("\" konnte nicht kopiert werden. Die Vorlage ist nicht mehr "
                                    "vorhanden oder nicht lesbar."));
         return false;
     }
     Yield();
-    *copyPath = copy;
+    *copyPath = copy.path;
     return true;
 }
 
@@ -611,14 +593,14 @@ void Root::openCopy(bool allowPrint)
 {
     if (allowPrint && LoadPdfReader() != 1)
         return;
-    QString program;
-    if (!m_services.registry->ReadRegistryValue(QString::fromLatin1(kProductKey),
-                                                QStringLiteral("PdfEditor"), program))
-        program.clear();
-    program = program.section(QChar(0), 0, 0);
+    QString program = StoredPdfProgram(*m_services.registry);
+    // The menu entry does not send the user off to the double-click: it looks
+    // for the program the same way.
+    if (program.isEmpty() && LoadPdfReader() == 1)
+        program = StoredPdfProgram(*m_services.registry);
     if (program.isEmpty()) {
-        showError(QStringLiteral("Es ist noch kein Pdf-Programm eingerichtet. Doppelklicken Sie "
-                                 "auf die Vorschau, um ein Pdf-Programm auszuwählen."));
+        showError(QStringLiteral("Auf diesem Rechner ist kein Pdf-Programm eingerichtet. Bitte installieren "
+                                 "Sie ein Programm zum Anzeigen von Pdf-Dokumenten oder wählen Sie eines aus."));
         return;
     }
     QString copy;

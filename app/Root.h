@@ -4,7 +4,7 @@
 
 #include "MainWindowLink.h"
 #include "Services.h"
-#include "UserFile.h"
+#include "Library.h"
 
 #include <QWidget>
 
@@ -50,8 +50,9 @@ public:
     void WriteHostText(const QString &text);
     void BringToFront();
 
-    QString installDir() const override { return m_installDir; }
-    QString templatesFolder() const { return m_installDir + QStringLiteral("/Vorlagen"); }
+    QString installDir() const { return m_installDir; }
+    QString templatesFolder() const { return m_library.paths().templatesFolder(); }
+    const Library &library() const override { return m_library; }
     QString fileListFolder() const override { return m_fileListFolder; }
     QString selectedDocument() const override;
 
@@ -60,7 +61,6 @@ public:
     int categoryIndex() const override;
     QString categoryText() const override;
     void selectCategoryIndex(int index) override;
-    const UserFile &userFile() const { return m_userFile; }
     const Services &services() const { return m_services; }
 
 protected:
@@ -95,7 +95,7 @@ private:
 
     QString m_installDir;
     Services m_services;
-    UserFile m_userFile;
+    Library m_library;
     QString m_fileListFolder;
     bool m_ended = false;
     bool m_loading = false;

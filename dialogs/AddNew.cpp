@@ -7,7 +7,7 @@
 #include "DialogLayout.h"
 #include "FileServices.h"
 #include "MainWindowLink.h"
-#include "UserFile.h"
+#include "Library.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -113,6 +113,8 @@ void AddNew::buildControls()
 void AddNew::Prepare()
 {
     setWindowTitle(kCaption);
+    m_running = false;
+    m_hinzufuegen->setEnabled(true);
     m_filename->clear();
     m_modeMark = QStringLiteral("0");
     m_hilfetext->clear();
@@ -174,7 +176,7 @@ void AddNew::ChoosePreview()
                                    + QStringLiteral("\" ist kein Bild und kann nicht als Vorschau "
                                                     "verwendet werden. Bitte wählen Sie ein Bild im "
                                                     "Format JPEG oder GIF."),
-                               48, windowTitle());
+                               Buttons::OK | Icon::Exclamation, windowTitle());
         return;
     }
     m_previewPath = path;
@@ -184,48 +186,42 @@ void AddNew::ChoosePreview()
 
 void AddNew::OkCommand()
 {
+    // A second press while the command runs would back the user file up over
+    // the half-changed one.
+    if (m_running)
+        return;
+    m_running = true;
+    m_hinzufuegen->setEnabled(false);
     BusyPointer busy;
     Yield();
 
-    const UserFile user(m_main.installDir() + QStringLiteral("/Vorlagen"));
+    const Library &library = m_main.library();
     const QString text = m_filename->text();
     const QString name = GetFileName(text);
-    const QString folder = user.CategoryFolder(m_main.categoryText());
-    const QString target = folder.isEmpty() || name.isEmpty() ? QString() : folder + name;
+    const QString category = m_main.categoryText();
 
-    if (!target.isEmpty() && FileExists(target)) {
+    if (library.DocumentExists(category, name)) {
         const int answer = m_services.msg->MsgBox(
-            this, QStringLiteral("Möchten Sie die Informationen für das ausgewählte Dokument ändern. "), 36,
-            QStringLiteral(" Dokumente bearbeiten"));
+            this, QStringLiteral("Möchten Sie die Informationen für das ausgewählte Dokument ändern. "),
+            Buttons::YesNo | Icon::Question, QStringLiteral(" Dokumente bearbeiten"));
         if (answer == vbNo) {
             busy.restore();
+            m_hinzufuegen->setEnabled(true);
+            m_running = false;
             return;
         }
     }
 
-    user.Backup();
-    Yield();
-
     if (GetFilePath(text).isEmpty())
         m_modeMark = QStringLiteral("0");
-
-    // Also with mark "0" and a folder typed by hand: the bare name is the
-    // only key a reader ever looks up.
-    // A profile value ends at its line: keep the lines of a help text as one.
-    QString help = m_hilfetext->toPlainText();
-    help.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    user.WriteDocumentInfo(name, help);
-    if (m_modeMark == QLatin1String("1")) {
-        if (!target.isEmpty()) {
-            CopyFileOverwrite(text, target);
-            if (!m_previewPath.isEmpty())
-                CopyFileOverwrite(m_previewPath, folder + UserFile::PreviewFileName(name, m_previewPath));
-        }
-        Yield();
+    const bool copy = m_modeMark == QLatin1String("1");
+    // Also with mark "0" and a folder typed by hand the bare name is the key:
+    // it is the only one a reader ever looks up.
+    library.AddDocument(category, name, m_hilfetext->toPlainText(), copy ? text : QString(),
+                        copy ? m_previewPath : QString());
+    Yield();
+    if (copy)
         WaitSeconds(*m_services.clock, 1.0);
-    } else {
-        Yield();
-    }
 
     m_main.selectCategoryIndex(m_main.categoryIndex());
     m_main.LoadCategory();

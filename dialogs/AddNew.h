@@ -59,6 +59,7 @@ private:
     Services m_services;
     QString m_modeMark;
     QString m_previewPath;
+    bool m_running = false;
 
     QLineEdit *m_filename = nullptr;
     QPushButton *m_dateiwahl = nullptr;

@@ -8,13 +8,15 @@ class QWidget;
 
 namespace vv {
 
+class Library;
+
 class MainWindowLink {
 public:
     virtual ~MainWindowLink() = default;
     // Owner for message boxes once a dialog has hidden itself.
     virtual QWidget *linkWidget() = 0;
-    // The program's folder ("/" separators, no trailing separator).
-    virtual QString installDir() const = 0;
+    // The library the main window shows.
+    virtual const Library &library() const = 0;
     // Index (from 0, -1 for none) and text of the category list.
     virtual int categoryIndex() const = 0;
     virtual QString categoryText() const = 0;

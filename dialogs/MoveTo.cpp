@@ -4,12 +4,9 @@
 #include "Clock.h"
 #include "Twips.h"
 #include "DialogLayout.h"
-#include "FileServices.h"
 #include "MainWindowLink.h"
-#include "RecycleKillFiles.h"
-#include "UserFile.h"
+#include "Library.h"
 
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -17,29 +14,6 @@
 #include <QStyle>
 
 namespace vv {
-namespace {
-
-bool SameFile(const QString &a, const QString &b)
-{
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
-// A copy counts only when it is there in full; a target that merely exists
-// (an older file the copy could not replace) does not.
-bool Arrived(const QString &source, const QString &target)
-{
-    const QFileInfo t(target);
-    return t.isFile() && t.size() == QFileInfo(source).size() && !SameFile(source, target);
-}
-
-// Into the trash: restorable, simple progress, no question, no error box.
-bool ToTrash(const QString &file, QWidget *owner)
-{
-    return RecycleFiles(QStringList{file}, true, true, false, true, false, owner);
-}
-
-} // namespace
 
 MoveTo::MoveTo(MainWindowLink &main, const Services &services, QWidget *parent)
     : QDialog(parent), m_main(main), m_services(services)
@@ -105,7 +79,7 @@ void MoveTo::ReadTypDocuments()
     m_moveDown->hide();
 
     m_category->clear();
-    m_category->addItems(UserFile(m_main.installDir() + QStringLiteral("/Vorlagen")).ReadCategories());
+    m_category->addItems(m_main.library().Categories());
     m_category->setCurrentRow(m_main.categoryIndex());
     m_category->setFocus();
     Yield();
@@ -134,7 +108,7 @@ void MoveTo::OkCommand()
             QStringLiteral("In dieser Kategorie ist das Dokument bereits enthalten. ") + QLatin1Char('\n')
                 + QStringLiteral("Geben Sie eine andere vorhandene Kategorie an, in welche ") + QLatin1Char('\n')
                 + QStringLiteral("das Dokument verschoben werden soll. "),
-            69, windowTitle() + QLatin1Char(' '));
+            Buttons::RetryCancel | Icon::Information, windowTitle() + QLatin1Char(' '));
         if (answer == vbRetry) {
             m_hinzufuegen->setEnabled(true);
             m_category->setFocus();
@@ -144,42 +118,11 @@ void MoveTo::OkCommand()
         return;
     }
 
-    const UserFile user(m_main.installDir() + QStringLiteral("/Vorlagen"));
     const QString targetName = row >= 0 ? m_category->item(row)->text() : QString();
-    const QString targetFolder = user.CategoryFolder(targetName);
-    const QString name = m_main.selectedDocument();
-    const QString sourceFolder = m_main.fileListFolder() + QLatin1Char('/');
-    const QString source = sourceFolder + name;
-    const QString preview = UserFile::PreviewFileName(name, QStringLiteral("gif"));
-    const QString sourcePreview = sourceFolder + preview;
-    const QString target = targetFolder + name;
-    const QString targetPreview = targetFolder + preview;
-
-    // Without a target folder or a document name nothing may be copied, and
-    // a copy onto itself would let the source be deleted as "arrived".
-    const bool usable = !targetFolder.isEmpty() && !name.isEmpty();
-    bool failed = true;
-    if (usable && FileExists(source) && !SameFile(source, target)) {
-        CopyFileOverwrite(source, target);
-        failed = false;
-    }
-    const bool hasPreview = usable && !preview.isEmpty() && FileExists(sourcePreview)
-        && !SameFile(sourcePreview, targetPreview);
-    if (hasPreview)
-        CopyFileOverwrite(sourcePreview, targetPreview);
-
-    user.Backup();
+    const MoveResult moved =
+        m_main.library().MoveDocument(m_main.fileListFolder(), m_main.selectedDocument(), targetName);
+    const bool failed = !moved.moved;
     Yield();
-
-    if (!failed) {
-        if (Arrived(source, target) && ToTrash(source, this)) {
-            if (hasPreview && Arrived(sourcePreview, targetPreview) && !ToTrash(sourcePreview, this))
-                failed = true;
-        } else {
-            failed = true;
-        }
-        Yield();
-    }
 
     hide();
     Yield();
@@ -189,12 +132,12 @@ void MoveTo::OkCommand()
     if (failed) {
         m_services.msg->MsgBox(owner,
                                QStringLiteral("Es sind Fehler beim Verschieben in die neue Kategorie aufgetreten. "),
-                               16, title);
+                               Buttons::OK | Icon::Critical, title);
     } else {
         m_services.msg->MsgBox(owner,
                                QStringLiteral("Das Dokument wurde in die neue Kategorie verschoben:\n\r''")
                                    + targetName + QStringLiteral("''. "),
-                               64, title);
+                               Buttons::OK | Icon::Information, title);
     }
 
     Yield();

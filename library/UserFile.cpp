@@ -19,10 +19,7 @@ const QString kDir = QStringLiteral("DIR");
 const QString kInfo = QStringLiteral("INFO");
 } // namespace
 
-UserFile::UserFile(const QString &templatesFolder) : m_templates(templatesFolder) {}
-
-QString UserFile::path() const { return m_templates + QStringLiteral("/User.dat"); }
-QString UserFile::backupPath() const { return m_templates + QStringLiteral("/User.bak"); }
+UserFile::UserFile(const LibraryPaths &paths) : m_paths(paths) {}
 
 QString UserFile::CategoryKey(int position)
 {
@@ -49,27 +46,6 @@ QString UserFile::CategoryDirValue(int position) const
     return value;
 }
 
-QString UserFile::ResolveCategoryFolder(const QString &dirValue) const
-{
-    if (dirValue.isEmpty())
-        return m_templates;
-    QString rest = dirValue;
-    if (rest.startsWith(QLatin1Char('\\')))
-        rest.remove(0, 1);
-    // A second separator at the start is a UNC or absolute path, a colon a
-    // drive letter; a trailing separator names no folder of the library.
-    if (rest.isEmpty() || rest.startsWith(QLatin1Char('\\')) || rest.startsWith(QLatin1Char('/'))
-        || rest.contains(QLatin1Char(':')) || rest.endsWith(QLatin1Char('\\'))
-        || rest.endsWith(QLatin1Char('/')) || rest.contains(QChar(0)))
-        return QString();
-    const QStringList parts = rest.split(QRegularExpression(QStringLiteral("[\\\\/]")));
-    for (const QString &part : parts) {
-        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
-            return QString();
-    }
-    return m_templates + QLatin1Char('/') + parts.join(QLatin1Char('/'));
-}
-
 QString UserFile::CategoryInfo(int position) const
 {
     return ReadIniValue(path(), kInfo, CategoryKey(position));
@@ -84,22 +60,11 @@ QString UserFile::DocumentInfo(const QString &fileName) const
 
 int UserFile::WriteDocumentInfo(const QString &fileName, const QString &text) const
 {
-    return WriteIniValue(path(), kInfo, fileName, text);
-}
-
-QString UserFile::CategoryFolder(const QString &categoryName) const
-{
-    if (categoryName.isEmpty() || categoryName == QLatin1String(".") || categoryName == QLatin1String("..")
-        || categoryName.contains(QLatin1Char('/')) || categoryName.contains(QLatin1Char('\\'))
-        || categoryName.contains(QChar(0)))
-        return QString();
-    return m_templates + QLatin1Char('/') + categoryName + QLatin1Char('/');
-}
-
-QString UserFile::PreviewFileName(const QString &documentName, const QString &picture)
-{
-    // QString::left of a negative count would keep the whole name.
-    return documentName.left(qMax<qsizetype>(0, documentName.size() - 3)) + picture.right(3);
+    QString oneLine = text;
+    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '))
+        .replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return WriteIniValue(path(), kInfo, fileName, oneLine);
 }
 
 bool UserFile::PrintDoc() const
@@ -118,6 +83,55 @@ bool UserFile::Backup() const
     if (!QFileInfo::exists(path()))
         return false;
     return CopyFileOverwrite(path(), backupPath());
+}
+
+int UserFile::RemoveCategory(const QString &name) const
+{
+    const QString file = path();
+    for (int n = 1; n <= kMaxCategories; ++n) {
+        if (ReadIniValue(file, kCat, CategoryKey(n)) != name)
+            continue;
+        ModifyIni(file, {IniChange::RemoveKey(kCat, CategoryKey(n)), IniChange::RemoveKey(kDir, CategoryKey(n))});
+        return n;
+    }
+    return 0;
+}
+
+bool UserFile::RewriteFromFolders(const QStringList &folderNames) const
+{
+    QList<IniChange> changes{IniChange::RemoveSection(kCat), IniChange::RemoveSection(kDir)};
+    for (int i = 0; i < folderNames.size(); ++i) {
+        const QString key = CategoryKey(i + 1);
+        changes << IniChange::SetValue(kCat, key, folderNames[i])
+                << IniChange::SetValue(kDir, key, QLatin1Char('\\') + folderNames[i]);
+    }
+    return ModifyIni(path(), changes) != 0;
+}
+
+bool UserFile::RewriteOrder(const QStringList &names, const QString &snapshotFile) const
+{
+    QList<IniChange> changes;
+    for (int k = 1; k <= kMaxCategories; ++k) {
+        if (k <= names.size())
+            changes << IniChange::SetValue(kCat, CategoryKey(k), names[k - 1]);
+        else
+            changes << IniChange::RemoveKey(kCat, CategoryKey(k));
+    }
+    changes << IniChange::RemoveSection(kDir);
+    if (QFileInfo::exists(snapshotFile)) {
+        QStringList oldNames, oldDirs;
+        for (int k = 1; k <= kMaxCategories; ++k) {
+            oldNames << ReadIniValue(snapshotFile, kCat, CategoryKey(k));
+            oldDirs << ReadIniValue(snapshotFile, kDir, CategoryKey(k));
+        }
+        for (int j = 0; j < names.size(); ++j) {
+            for (int k = 0; k < kMaxCategories; ++k) {
+                if (oldNames[k] == names[j])
+                    changes << IniChange::SetValue(kDir, CategoryKey(j + 1), oldDirs[k]);
+            }
+        }
+    }
+    return ModifyIni(path(), changes) != 0;
 }
 
 void SortNamesGerman(QStringList &names)

@@ -3,6 +3,8 @@
 // help texts and the print switch. Windows never build keys or parse INI text
 // themselves; they ask this class.
 
+#include "LibraryPaths.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,12 +12,11 @@ namespace vv {
 
 class UserFile {
 public:
-    // templatesFolder: installation folder + "/Vorlagen" (platform separators).
-    explicit UserFile(const QString &templatesFolder);
+    explicit UserFile(const LibraryPaths &paths);
 
-    QString templatesFolder() const { return m_templates; }
-    QString path() const;        // .../User.dat
-    QString backupPath() const;  // .../User.bak
+    const LibraryPaths &paths() const { return m_paths; }
+    QString path() const { return m_paths.userFile(); }
+    QString backupPath() const { return m_paths.userBackup(); }
 
     // Position 1 → "01" … 9 → "09"; 0 (nothing selected) → "00", which finds nothing.
     static QString CategoryKey(int position);
@@ -28,25 +29,11 @@ public:
     // missing; "" when the key is missing or empty.
     QString CategoryDirValue(int position) const;
 
-    // Where a "DIR" value leads on disk, below the templates folder. "" when
-    // the value would leave the templates folder or is malformed ("..",
-    // absolute, drive letter, trailing "\"), so the caller reports the folder
-    // as missing. An empty value yields the templates folder itself.
-    QString ResolveCategoryFolder(const QString &dirValue) const;
-
     QString CategoryInfo(int position) const;
     QString DocumentInfo(const QString &fileName) const;
+    // A profile value ends at its line: the lines of a help text are kept as
+    // one, joined by a blank.
     int WriteDocumentInfo(const QString &fileName, const QString &text) const;
-
-    // The folder a category's display name stands for, with trailing "/";
-    // "" for a name that cannot be a folder of the library (empty, ".", "..",
-    // or holding a separator), so nothing is written outside it.
-    QString CategoryFolder(const QString &categoryName) const;
-
-    // A document's preview name: the document's name without its last three
-    // characters plus the last three characters of picture ("Antrag.pdf" with
-    // "bild.jpeg" gives "Antrag.peg"). Cut by count, not at the dot.
-    static QString PreviewFileName(const QString &documentName, const QString &picture);
 
     bool PrintDoc() const;
     int WritePrintDoc(bool on) const;
@@ -54,8 +41,24 @@ public:
     // User.dat → User.bak, overwriting. False when there was nothing to copy.
     bool Backup() const;
 
+    // Removes "CAT"/n and "DIR"/n of the first n from 01 to 09 whose "CAT"
+    // equals name exactly; the others keep their numbers. Returns n, 0 when
+    // no key matched (the file is then untouched).
+    int RemoveCategory(const QString &name) const;
+
+    // Replaces "CAT" and "DIR" by one key pair per folder name, from "01" on
+    // (beyond "09" too): "CAT" the name, "DIR" "\" + the name. One replace of
+    // the file. False when it could not be written.
+    bool RewriteFromFolders(const QStringList &folderNames) const;
+
+    // "CAT" 01..09 from names (keys past the list removed), "DIR" anew: each
+    // name gets the "DIR" value the snapshot file pairs with that name (the
+    // later key wins when the snapshot holds a name twice); a name the
+    // snapshot lacks gets none. One replace of the file.
+    bool RewriteOrder(const QStringList &names, const QString &snapshotFile) const;
+
 private:
-    QString m_templates;
+    LibraryPaths m_paths;
 };
 
 // Sort order of file and folder names everywhere in the library: German

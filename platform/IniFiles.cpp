@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringView>
 
+#include <algorithm>
 #include <vector>
 
 namespace vv {
@@ -339,18 +340,43 @@ bool IsWritable(const QFileInfo &info)
         && (info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
 }
 
-enum class Change { Write, DeleteKey, DeleteSection };
-
-int Modify(const QString &file, Change change, const QString &section, const QString &key,
-           const QString &value)
+bool ValidChange(const IniChange &c)
 {
-    if (file.isEmpty() || !ValidSection(section) || (change != Change::DeleteSection && !ValidKey(key)))
+    return ValidSection(c.section) && (c.kind == IniChange::DeleteSection || ValidKey(c.key));
+}
+
+// The file's bytes after one change; the other bytes stay as they were.
+QByteArray Apply(const QByteArray &before, const IniChange &c)
+{
+    const IniText t = Decode(before);
+    Edits edits;
+    switch (c.kind) {
+    case IniChange::Write:
+        edits = ApplyWrite(t, c.section, c.key, StoredValue(c.value));
+        break;
+    case IniChange::DeleteKey:
+        edits = ApplyDeleteKey(t, c.section, c.key);
+        break;
+    case IniChange::DeleteSection:
+        edits = ApplyDeleteSection(t, c.section);
+        break;
+    }
+    return edits.empty() ? before : Splice(before, t, edits);
+}
+
+} // namespace
+
+int ModifyIni(const QString &file, const QList<IniChange> &changes)
+{
+    if (file.isEmpty() || !std::all_of(changes.begin(), changes.end(), ValidChange))
         return 0;
+    const bool writes = std::any_of(changes.begin(), changes.end(),
+                                    [](const IniChange &c) { return c.kind == IniChange::Write; });
     const QString path = WriteTarget(file);
     const QFileInfo info(path);
     if (info.isDir() || (info.exists() && !IsWritable(info)))
         return 0;
-    if (!info.exists() && change != Change::Write)
+    if (!info.exists() && !writes)
         return 1;
 
     FileLock lock(path);
@@ -368,32 +394,19 @@ int Modify(const QString &file, Change change, const QString &section, const QSt
         if (in.error() != QFileDevice::NoError)
             return 0;
         in.close();
-    } else if (change != Change::Write) {
+    } else if (!writes) {
         return 1;
     }
 
-    const IniText t = Decode(before);
-    Edits edits;
-    switch (change) {
-    case Change::Write:
-        edits = ApplyWrite(t, section, key, StoredValue(value));
-        break;
-    case Change::DeleteKey:
-        edits = ApplyDeleteKey(t, section, key);
-        break;
-    case Change::DeleteSection:
-        edits = ApplyDeleteSection(t, section);
-        break;
-    }
-    if (edits.empty())
-        return 1;
-    const QByteArray after = Splice(before, t, edits);
+    QByteArray after = before;
+    for (const IniChange &c : changes)
+        after = Apply(after, c);
     if (existed && after == before)
+        return 1;
+    if (!existed && after.isEmpty())
         return 1;
     return ReplaceFileContents(path, after) ? 1 : 0;
 }
-
-} // namespace
 
 QString ReadIniValue(const QString &file, const QString &section, const QString &key)
 {
@@ -423,17 +436,17 @@ QString ReadIniValue(const QString &file, const QString &section, const QString 
 
 int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value)
 {
-    return Modify(file, Change::Write, section, key, value);
+    return ModifyIni(file, {IniChange::SetValue(section, key, value)});
 }
 
 int DeleteIniKey(const QString &file, const QString &section, const QString &key)
 {
-    return Modify(file, Change::DeleteKey, section, key, QString());
+    return ModifyIni(file, {IniChange::RemoveKey(section, key)});
 }
 
 int DeleteIniSection(const QString &file, const QString &section)
 {
-    return Modify(file, Change::DeleteSection, section, QString(), QString());
+    return ModifyIni(file, {IniChange::RemoveSection(section)});
 }
 
 } // namespace vv

@@ -51,14 +51,40 @@
 // reader never sees half a file, and writers on several machines sharing a
 // folder never lose each other's change. Reads take no lock.
 
+#include <QList>
 #include <QString>
 
 namespace vv {
+
+// One step of a batch of changes to a profile file.
+struct IniChange {
+    enum Kind { Write, DeleteKey, DeleteSection } kind;
+    QString section, key, value;
+
+    static IniChange SetValue(const QString &section, const QString &key, const QString &value)
+    {
+        return {Kind::Write, section, key, value};
+    }
+    static IniChange RemoveKey(const QString &section, const QString &key)
+    {
+        return {Kind::DeleteKey, section, key, QString()};
+    }
+    static IniChange RemoveSection(const QString &section)
+    {
+        return {Kind::DeleteSection, section, QString(), QString()};
+    }
+};
 
 QString ReadIniValue(const QString &file, const QString &section, const QString &key);
 // Non-zero on success, 0 on failure.
 int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value);
 int DeleteIniKey(const QString &file, const QString &section, const QString &key);
 int DeleteIniSection(const QString &file, const QString &section);
+
+// The changes in order, with the result the single calls above would give one
+// after the other, but under one lock, from one read and with one replace of
+// the file: a reader sees the file before or after the whole batch, never in
+// between. All or nothing: a batch with an invalid name changes nothing.
+int ModifyIni(const QString &file, const QList<IniChange> &changes);
 
 } // namespace vv

@@ -13,8 +13,15 @@ namespace vv {
 // Answers of a message box, with the numbers the classic MsgBox used.
 enum MsgAnswer { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 
-// Style numbers: buttons (0 OK, 1 OK/Cancel, 4 Yes/No, 5 Retry/Cancel) plus
-// icon (16 critical, 32 question, 48 exclamation, 64 information).
+// A message box's style is its buttons plus its icon, with the numbers the
+// classic MsgBox used: Buttons::RetryCancel | Icon::Information is 69.
+namespace Buttons {
+enum : int { OK = 0, OKCancel = 1, YesNo = 4, RetryCancel = 5 };
+}
+namespace Icon {
+enum : int { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
+}
+
 class MessageBoxSeam {
 public:
     virtual ~MessageBoxSeam() = default;

@@ -3,6 +3,7 @@
 
 #include "Fakes.h"
 #include "IniFiles.h"
+#include "Library.h"
 #include "MainWindowLink.h"
 #include "TestSupport.h"
 
@@ -54,9 +55,9 @@ inline QString MakeLibrary(const QString &install)
 
 class FakeMainWindow : public QWidget, public vv::MainWindowLink {
 public:
-    explicit FakeMainWindow(const QString &install) : m_install(install) {}
+    explicit FakeMainWindow(const QString &install) : m_install(install), m_library(vv::LibraryPaths(install)) {}
     QWidget *linkWidget() override { return this; }
-    QString installDir() const override { return m_install; }
+    const vv::Library &library() const override { return m_library; }
     int categoryIndex() const override { return index; }
     QString categoryText() const override { return categories.value(index); }
     void selectCategoryIndex(int i) override { selected.append(index = i); }
@@ -72,6 +73,7 @@ public:
 
 private:
     QString m_install;
+    vv::Library m_library;
 };
 
 } // namespace vvtest

@@ -1,0 +1,553 @@
+// The library model on a temporary installation, without any window: what
+// each operation leaves in the files and folders.
+
+#include "Favourites.h"
+#include "IniFiles.h"
+#include "Library.h"
+#include "RecycleKillFiles.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vvtest;
+
+namespace {
+
+// "key=value" of every key that holds a value: "01".."12" in the user
+// file's sections, "0".."12" in the favourites file's.
+QStringList Entries(const QString &file, const QString &section)
+{
+    const bool twoDigits = section == "CAT" || section == "DIR";
+    QStringList out;
+    for (int n = 0; n <= 12; ++n) {
+        const QString key = twoDigits ? QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')) : QString::number(n);
+        const QString v = vv::ReadIniValue(file, section, key);
+        if (!v.isEmpty())
+            out << key + "=" + v;
+    }
+    return out;
+}
+
+// Sections and keys written in the order given: "SECTION/key=value".
+void WriteIni(const QString &file, const QStringList &entries)
+{
+    for (const QString &e : entries) {
+        const qsizetype slash = e.indexOf('/'), eq = e.indexOf('=');
+        QVERIFY(vv::WriteIniValue(file, e.left(slash), e.mid(slash + 1, eq - slash - 1), e.mid(eq + 1)));
+    }
+}
+
+} // namespace
+
+class TestLibrary : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_tmp;
+    QString m_install, m_templates, m_user;
+
+    vv::LibraryPaths paths() const { return vv::LibraryPaths(m_install); }
+    vv::Library library() const { return vv::Library(paths()); }
+    QString trashed(const QString &name) const { return vv::HomeTrashFolder() + "/files/" + name; }
+    void touch(const QString &relative, const QByteArray &bytes = "x") { WriteAll(m_templates + "/" + relative, bytes); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        IsolateEnvironment(m_tmp.path());
+    }
+
+    void init()
+    {
+        m_install = m_tmp.path() + "/install";
+        QDir(m_install).removeRecursively();
+        QDir(vv::HomeTrashFolder()).removeRecursively();
+        m_templates = m_install + "/Vorlagen";
+        m_user = m_templates + "/User.dat";
+        QDir().mkpath(m_templates);
+    }
+
+    void fileNames()
+    {
+        const vv::LibraryPaths p("/opt/vv/", "");
+        QCOMPARE(p.userFile() + p.userBackup() + p.userSnapshot(),
+                 QString("/opt/vv/Vorlagen/User.dat/opt/vv/Vorlagen/User.bak/opt/vv/Vorlagen/User.tmp"));
+        QCOMPARE(p.favouritesFile() + p.favouritesBackup(), QString("/opt/vv/VORLAGEN.DAT/opt/vv/VORLAGEN.BAK"));
+        QCOMPARE(p.powerOfAttorneyForm(4) + p.powerOfAttorneyForm(5), QString("/opt/vv/DOCFORM4.DLL"));
+        // The editor's templates folder comes from its settings; the favourites stay beside the program.
+        const vv::LibraryPaths editor("/opt/vv", "/srv/bib/Vorlagen");
+        QCOMPARE(editor.userFile(), QString("/srv/bib/Vorlagen/User.dat"));
+        QCOMPARE(editor.favouritesFile(), QString("/opt/vv/VORLAGEN.DAT"));
+        QCOMPARE(vv::LibraryPaths::favouriteStoredPath("Steuern", "Antrag.pdf"), QString("\\Vorlagen\\Steuern\\Antrag.pdf"));
+        QCOMPARE(p.favouriteDiskPath("\\Vorlagen\\Steuern\\Antrag.pdf"), QString("/opt/vv/Vorlagen/Steuern/Antrag.pdf"));
+    }
+
+    void dirValues_data()
+    {
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<QString>("folder"); // below the templates folder; "-" refused
+        QTest::newRow("no leading backslash") << "Steuern" << "/Steuern";
+        QTest::newRow("leading backslash") << "\\Steuern" << "/Steuern";
+        QTest::newRow("trailing backslash as on Windows") << "\\Steuern\\" << "/Steuern";
+        QTest::newRow("nested") << "\\Alt\\Steuern" << "/Alt/Steuern";
+        QTest::newRow("empty is the templates folder") << "" << "";
+        QTest::newRow("parent folder") << "\\..\\Vorlagen\\Steuern" << "-";
+        QTest::newRow("absolute") << "/etc" << "-";
+        QTest::newRow("drive letter") << "C:\\Vorlagen\\Steuern" << "-";
+        QTest::newRow("UNC") << "\\\\server\\share" << "-";
+        QTest::newRow("two trailing backslashes") << "\\Steuern\\\\" << "-";
+        QTest::newRow("empty part") << "\\Alt\\\\Steuern" << "-";
+    }
+    void dirValues()
+    {
+        QFETCH(QString, dir);
+        QFETCH(QString, folder);
+        QCOMPARE(paths().folderFromDirValue(dir), folder == "-" ? QString() : m_templates + folder);
+    }
+
+    void categoriesAndLocations_data()
+    {
+        QTest::addColumn<QStringList>("keys"); // {"-"}: no user file at all
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("gap at 03") << QStringList{"01", "02", "04"} << QStringList{"K01", "K02", "K04"};
+        QTest::newRow("10 never read") << QStringList{"01", "10"} << QStringList{"K01"};
+        QTest::newRow("09 is the last") << QStringList{"09"} << QStringList{"K09"};
+        QTest::newRow("1 is not 01") << QStringList{"1", "02"} << QStringList{"K02"};
+        QTest::newRow("no user file") << QStringList{"-"} << QStringList{};
+    }
+    void categoriesAndLocations()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(QStringList, expected);
+        if (keys != QStringList{"-"}) {
+            for (const QString &k : keys)
+                WriteIni(m_user, {"CAT/" + k + "=K" + k});
+            WriteIni(m_user, {"CAT/03=", "DIR/01=K01", "DIR/02=\\Fehlt"});
+        }
+        QDir().mkpath(m_templates + "/K01");
+        const vv::Library lib = library();
+        QCOMPARE(lib.Categories(), expected);
+        // A missing "DIR" leaves the list where it was: the templates folder.
+        const bool noFile = keys == QStringList{"-"};
+        const vv::CategoryLocation first = lib.LocateCategory(1), second = lib.LocateCategory(2);
+        QCOMPARE(first.folder + "|" + QString::number(first.exists), m_templates + (noFile ? "|1" : "/K01|1"));
+        QCOMPARE(second.dirValue + "|" + QString::number(second.exists), noFile ? QString("|1") : "\\Fehlt|0");
+        // Position 0 (nothing selected) finds no key: the templates folder itself.
+        QCOMPARE(lib.LocateCategory(0).folder, m_templates);
+    }
+
+    void documentsAndPreviews_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("picture"); // "" none
+        QTest::newRow("jpg") << QStringList{"A.pdf", "A.jpg"} << "A.pdf" << "A.jpg";
+        QTest::newRow("gif") << QStringList{"A.pdf", "A.gif"} << "A.pdf" << "A.gif";
+        QTest::newRow("jpg beats gif") << QStringList{"A.pdf", "A.gif", "A.jpg"} << "A.pdf" << "A.jpg";
+        QTest::newRow("fallback") << QStringList{"A.pdf", "../../KORVENTIS.MAP"} << "A.pdf" << "../../KORVENTIS.MAP";
+        QTest::newRow("nothing") << QStringList{"A.pdf"} << "A.pdf" << "";
+        QTest::newRow("cut by count") << QStringList{"A.xy", "A.gif"} << "A.xy" << "";
+        QTest::newRow("too short for a picture name") << QStringList{"ab", "../../KORVENTIS.MAP"} << "ab"
+                                                      << "../../KORVENTIS.MAP";
+    }
+    void documentsAndPreviews()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, document);
+        QFETCH(QString, picture);
+        const QString folder = m_templates + "/K";
+        for (const QString &f : files)
+            WriteAll(folder + "/" + f, "x");
+        const QString found = library().PreviewPicture(folder, document);
+        QCOMPARE(found, picture.isEmpty() ? QString() : QDir::cleanPath(folder + "/" + picture));
+    }
+
+    void documentsInGermanOrder()
+    {
+        for (const char *name : {"zebra.pdf", "Äpfel.pdf", "Anlage 10.pdf", "Anlage 2.pdf", "apfel.pdf",
+                                 "Ölkanne.pdf", "Notiz.txt", "Upper.PDF", "Unter/x.pdf"})
+            touch(QStringLiteral("L/") + QString::fromUtf8(name));
+        QCOMPARE(library().Documents(m_templates + "/L"),
+                 (QStringList{"Anlage 2.pdf", "Anlage 10.pdf", "apfel.pdf", "Äpfel.pdf", "Ölkanne.pdf", "Upper.PDF",
+                              "zebra.pdf"}));
+        QCOMPARE(library().CountDocuments("L"), 7);
+        QCOMPARE(library().CountDocuments("Fehlt"), 0);
+        QCOMPARE(library().Documents(QString()), QStringList());
+    }
+
+    void helpTextsAndPrintSwitch()
+    {
+        const vv::Library lib = library();
+        const vv::UserFile &user = lib.userFile();
+        QVERIFY(!user.PrintDoc());
+        QCOMPARE(user.DocumentInfo("Antrag.pdf"), QString());
+        QVERIFY(!QFile::exists(m_user)); // a read never creates the file
+
+        const QString text = QStringLiteral("Größe € „Zitat“ – ") + QString(290, QChar('x'));
+        QVERIFY(user.WriteDocumentInfo("Antrag.pdf", text + "\r\nzweite\nZeile"));
+        QVERIFY(user.WritePrintDoc(true));
+        QCOMPARE(vv::ReadIniValue(m_user, "SET", "PrintDoc"), QStringLiteral("1"));
+        QVERIFY(user.PrintDoc());
+        // Shown cut to what a profile read returns, stored whole in Windows-1252, lines joined.
+        QCOMPARE(user.DocumentInfo("ANTRAG.PDF"), text.left(254));
+        QVERIFY(ReadAll(m_user).contains("Antrag.pdf=Gr\xF6\xDF" "e \x80 \x84Zitat\x93 \x96 " + QByteArray(290, 'x')
+                                         + " zweite Zeile\r\n"));
+        QVERIFY(user.Backup());
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), ReadAll(m_user));
+    }
+
+    void numberAtTheStart_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("leading blank") << " 1" << 1.0;
+        QTest::newRow("leading zero") << "01" << 1.0;
+        QTest::newRow("decimal") << "1.0" << 1.0;
+        QTest::newRow("trailing junk") << "1abc" << 1.0;
+        QTest::newRow("no digits") << "ja" << 0.0;
+        QTest::newRow("negative") << "-2" << -2.0;
+    }
+    void numberAtTheStart()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(vv::VbVal(text), value);
+    }
+
+    void addDocument_data()
+    {
+        QTest::addColumn<QString>("preview"); // "" none chosen
+        QTest::addColumn<bool>("copy");       // false: help text only
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("with a gif preview") << "x.gif" << true << QStringList{"Antrag.gif", "Antrag.pdf"};
+        QTest::newRow("preview name cut by count") << "bild.jpeg" << true << QStringList{"Antrag.pdf", "Antrag.peg"};
+        QTest::newRow("without preview") << "" << true << QStringList{"Antrag.pdf"};
+        QTest::newRow("help text only") << "x.gif" << false << QStringList{};
+    }
+    void addDocument()
+    {
+        QFETCH(QString, preview);
+        QFETCH(bool, copy);
+        QFETCH(QStringList, files);
+        WriteIni(m_user, {"CAT/01=Steuern", "INFO/01=Hilfe"});
+        QDir().mkpath(m_templates + "/Steuern");
+        const QByteArray before = ReadAll(m_user);
+        const QString source = m_tmp.path() + "/quelle/Antrag.pdf";
+        WriteAll(source, "%PDF neu");
+        if (!preview.isEmpty())
+            WriteAll(m_tmp.path() + "/quelle/" + preview, "GIF89a");
+        const vv::AddResult r = library().AddDocument("Steuern", "Antrag.pdf", "Ausfüllen", copy ? source : QString(),
+                                                       preview.isEmpty() ? QString() : m_tmp.path() + "/quelle/" + preview);
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
+        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Antrag.pdf"), QString("Ausfüllen"));
+        QCOMPARE(QDir(m_templates + "/Steuern").entryList(QDir::Files), files);
+        QCOMPARE(r.backedUp && r.helpWritten, true);
+        QCOMPARE(r.documentCopied, copy);
+        QVERIFY(library().DocumentExists("Steuern", "Antrag.pdf") == copy);
+        // The add overwrites a document of that name.
+        if (copy) {
+            WriteAll(source, "%PDF neuer");
+            library().AddDocument("Steuern", "Antrag.pdf", "", source, QString());
+            QCOMPARE(ReadAll(m_templates + "/Steuern/Antrag.pdf"), QByteArray("%PDF neuer"));
+        }
+    }
+
+    void moveDocument_data()
+    {
+        QTest::addColumn<QStringList>("source");  // files in A before
+        QTest::addColumn<QString>("target");      // category name
+        QTest::addColumn<bool>("moved");
+        QTest::addColumn<QStringList>("leftInA");
+        QTest::addColumn<QStringList>("inB");
+        QTest::newRow("with its gif") << QStringList{"Antrag.pdf", "Antrag.gif"} << "B" << true << QStringList{}
+                                      << QStringList{"Antrag.gif", "Antrag.pdf"};
+        QTest::newRow("a jpg stays") << QStringList{"Antrag.pdf", "Antrag.jpg"} << "B" << true
+                                     << QStringList{"Antrag.jpg"} << QStringList{"Antrag.pdf"};
+        QTest::newRow("target overwritten") << QStringList{"Antrag.pdf", "B:Antrag.pdf"} << "B" << true << QStringList{}
+                                            << QStringList{"Antrag.pdf"};
+        QTest::newRow("source missing") << QStringList{} << "B" << false << QStringList{} << QStringList{};
+        QTest::newRow("target folder missing") << QStringList{"Antrag.pdf"} << "Fehlt" << false
+                                               << QStringList{"Antrag.pdf"} << QStringList{};
+        QTest::newRow("onto itself") << QStringList{"Antrag.pdf"} << "A" << false << QStringList{"Antrag.pdf"}
+                                     << QStringList{};
+        QTest::newRow("name that leaves the library") << QStringList{"Antrag.pdf"} << ".." << false
+                                                      << QStringList{"Antrag.pdf"} << QStringList{};
+    }
+    void moveDocument()
+    {
+        QFETCH(QStringList, source);
+        QFETCH(QString, target);
+        QFETCH(bool, moved);
+        QFETCH(QStringList, leftInA);
+        QFETCH(QStringList, inB);
+        QDir().mkpath(m_templates + "/A");
+        QDir().mkpath(m_templates + "/B");
+        WriteIni(m_user, {"INFO/Antrag.pdf=bleibt"});
+        for (const QString &f : source)
+            f.startsWith("B:") ? touch("B/" + f.mid(2), "alt") : touch("A/" + f, "neu " + f.toUtf8());
+        const vv::MoveResult r = library().MoveDocument(m_templates + "/A", "Antrag.pdf", target);
+        QCOMPARE(r.moved, moved);
+        QCOMPARE(QDir(m_templates + "/A").entryList(QDir::Files), leftInA);
+        QCOMPARE(QDir(m_templates + "/B").entryList(QDir::Files), inB);
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), ReadAll(m_user));
+        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Antrag.pdf"), QString("bleibt"));
+        if (moved) {
+            QCOMPARE(ReadAll(m_templates + "/B/Antrag.pdf"), QByteArray("neu Antrag.pdf"));
+            QCOMPARE(ReadAll(trashed("Antrag.pdf")), QByteArray("neu Antrag.pdf")); // restorable
+        }
+    }
+
+    void deleteDocument_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("inTrash");
+        QTest::newRow("pdf and gif go, jpg stays") << QStringList{"Antrag.pdf", "Antrag.gif", "Antrag.jpg"}
+                                                   << QStringList{"Antrag.jpg"} << QStringList{"Antrag.gif", "Antrag.pdf"};
+        QTest::newRow("no preview") << QStringList{"Antrag.pdf"} << QStringList{} << QStringList{"Antrag.pdf"};
+        QTest::newRow("already gone") << QStringList{} << QStringList{} << QStringList{};
+    }
+    void deleteDocument()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, inTrash);
+        QDir().mkpath(m_templates + "/A");
+        for (const QString &f : files)
+            touch("A/" + f);
+        WriteIni(m_user, {"INFO/Antrag.pdf=bleibt"});
+        const vv::DeleteDocumentResult r = library().DeleteDocument(m_templates + "/A", "Antrag.pdf");
+        QCOMPARE(QDir(m_templates + "/A").entryList(QDir::Files), left);
+        QCOMPARE(QDir(vv::HomeTrashFolder() + "/files").entryList(QDir::Files), inTrash);
+        QCOMPARE(r.documentTrashed, !inTrash.isEmpty());
+        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Antrag.pdf"), QString("bleibt"));
+    }
+
+    void deleteCategory_data()
+    {
+        QTest::addColumn<QStringList>("cat"); // keys 01.. in order, "" for a gap
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("folderFiles"); // {"-"}: no folder
+        QTest::addColumn<QStringList>("catAfter");
+        QTest::addColumn<bool>("folderGone");
+        QTest::newRow("middle of three leaves a gap") << QStringList{"A", "B", "C"} << "B" << QStringList{}
+                                                      << QStringList{"01=A", "03=C"} << true;
+        QTest::newRow("pictures keep the folder") << QStringList{"A", "B"} << "B" << QStringList{"x.gif", "x.jpg"}
+                                                  << QStringList{"01=A"} << false;
+        QTest::newRow("same name twice: the lower pair") << QStringList{"B", "A", "B"} << "B" << QStringList{}
+                                                         << QStringList{"02=A", "03=B"} << true;
+        QTest::newRow("letter case counts") << QStringList{"b", "B"} << "B" << QStringList{} << QStringList{"01=b"}
+                                            << true;
+        QTest::newRow("in no key: only the folder") << QStringList{"A"} << "B" << QStringList{} << QStringList{"01=A"}
+                                                    << true;
+        QTest::newRow("no folder") << QStringList{"A", "B"} << "B" << QStringList{"-"} << QStringList{"01=A"} << true;
+    }
+    void deleteCategory()
+    {
+        QFETCH(QStringList, cat);
+        QFETCH(QString, name);
+        QFETCH(QStringList, folderFiles);
+        QFETCH(QStringList, catAfter);
+        QFETCH(bool, folderGone);
+        for (int i = 0; i < cat.size(); ++i) {
+            const QString key = QStringLiteral("0%1").arg(i + 1);
+            WriteIni(m_user, {"CAT/" + key + "=" + cat[i], "DIR/" + key + "=\\" + cat[i]});
+        }
+        if (folderFiles != QStringList{"-"}) {
+            QDir().mkpath(m_templates + "/" + name);
+            for (const QString &f : folderFiles)
+                touch(name + "/" + f);
+        }
+        const QByteArray before = ReadAll(m_user);
+        QCOMPARE(library().CountDocuments(name), 0);
+        const vv::DeleteCategoryResult r = library().DeleteCategory(name);
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
+        QCOMPARE(Entries(m_user, "CAT"), catAfter);
+        QStringList dirAfter;
+        for (const QString &e : catAfter)
+            dirAfter << e.left(3) + "\\" + e.mid(3);
+        QCOMPARE(Entries(m_user, "DIR"), dirAfter);
+        QCOMPARE(QFileInfo::exists(m_templates + "/" + name), !folderGone);
+        QCOMPARE(r.removedKey == 0, catAfter.size() == cat.size());
+    }
+
+    void updateDatabase_data()
+    {
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<int>("keys");
+        QTest::newRow("S and B in name order") << QStringList{"S", "B"} << 2;
+        QTest::newRow("twelve folders, twelve keys") << QStringList{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"}
+                                                     << 12;
+        QTest::newRow("hidden folders are no categories") << QStringList{".Trash-0", "Ümlaut", "Zoll"} << 2;
+        QTest::newRow("no folders") << QStringList{} << 0;
+    }
+    void updateDatabase()
+    {
+        QFETCH(QStringList, folders);
+        QFETCH(int, keys);
+        WriteIni(m_user, {"SET/PrintDoc=1", "CAT/01=Alt", "CAT/02=Weg", "DIR/01=\\Alt", "DIR/05=\\Weg", "INFO/01=bleibt"});
+        WriteAll(m_templates + "/User.bak", "alte Sicherung");
+        touch("keine Kategorie.pdf");
+        for (const QString &f : folders)
+            QDir().mkpath(m_templates + "/" + f);
+        const QByteArray before = ReadAll(m_user);
+        const vv::UpdateResult r = library().UpdateDatabase();
+        QCOMPARE(r.categories.size(), keys);
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
+        QVERIFY(!QFileInfo::exists(trashed("User.bak"))); // the old backup is gone for good
+        QStringList cat, dir;
+        for (int i = 0; i < keys; ++i) {
+            const QString key = QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'));
+            cat << key + "=" + r.categories[i];
+            dir << key + "=\\" + r.categories[i];
+        }
+        QCOMPARE(Entries(m_user, "CAT"), cat);
+        QCOMPARE(Entries(m_user, "DIR"), dir);
+        if (folders.size() == 2)
+            QCOMPARE(r.categories, (QStringList{"B", "S"}));
+        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "01") + vv::ReadIniValue(m_user, "SET", "PrintDoc"), QString("bleibt1"));
+        QCOMPARE(library().Categories().size(), qMin(keys, 9));
+    }
+
+    void saveCategoryOrder_data()
+    {
+        QTest::addColumn<QStringList>("snapshot"); // CAT/DIR entries of an existing User.tmp; {"-"}: none yet
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("rewrite");
+        QTest::addColumn<QStringList>("cat");
+        QTest::addColumn<QStringList>("dir");
+        QTest::newRow("A and C pair with their old folders")
+            << QStringList{"CAT/01=A", "CAT/03=C", "DIR/01=a", "DIR/03=c"} << QStringList{"A", "C"} << true
+            << QStringList{"01=A", "02=C"} << QStringList{"01=a", "02=c"};
+        QTest::newRow("a name twice in the snapshot: the later key wins")
+            << QStringList{"CAT/01=A", "CAT/02=A", "DIR/01=a1", "DIR/02=a2"} << QStringList{"A"} << true
+            << QStringList{"01=A"} << QStringList{"01=a2"};
+        QTest::newRow("a name the snapshot lacks gets no folder")
+            << QStringList{"CAT/01=A", "DIR/01=a"} << QStringList{"Neu", "A"} << true << QStringList{"01=Neu", "02=A"}
+            << QStringList{"02=a"};
+        QTest::newRow("first save makes the snapshot from the user file")
+            << QStringList{"-"} << QStringList{"Z", "Y"} << true << QStringList{"01=Z", "02=Y"}
+            << QStringList{"01=\\Z", "02=\\Y"};
+        QTest::newRow("other tab: only the copies") << QStringList{"-"} << QStringList{"Z"} << false
+                                                    << QStringList{"01=Y", "02=Z", "03=X", "10=Zehn"}
+                                                    << QStringList{"01=\\Y", "02=\\Z", "03=\\X"};
+    }
+    void saveCategoryOrder()
+    {
+        QFETCH(QStringList, snapshot);
+        QFETCH(QStringList, names);
+        QFETCH(bool, rewrite);
+        QFETCH(QStringList, cat);
+        QFETCH(QStringList, dir);
+        WriteIni(m_user, {"CAT/01=Y", "CAT/02=Z", "CAT/03=X", "CAT/10=Zehn", "DIR/01=\\Y", "DIR/02=\\Z", "DIR/03=\\X"});
+        const QString tmp = m_templates + "/User.tmp";
+        if (snapshot != QStringList{"-"})
+            WriteIni(tmp, snapshot);
+        const QByteArray before = ReadAll(m_user);
+        const QByteArray snapshotBefore = snapshot == QStringList{"-"} ? before : ReadAll(tmp);
+        library().SaveCategoryOrder(names, rewrite);
+        QCOMPARE(ReadAll(tmp), snapshotBefore); // made once, never overwritten
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
+        if (rewrite)
+            cat << "10=Zehn"; // only 01..09 are rewritten
+        QCOMPARE(Entries(m_user, "CAT"), cat);
+        QCOMPARE(Entries(m_user, "DIR"), dir);
+        QVERIFY(library().DeleteSnapshot());
+        QVERIFY(!QFileInfo::exists(tmp) && !QFileInfo::exists(trashed("User.tmp")));
+    }
+
+    void favouritesRead()
+    {
+        const QString dat = m_install + "/VORLAGEN.DAT";
+        WriteIni(dat, {"DOCS/0=A", "DOCS/3=B", "DOCS/7=ohne Pfad", "PDFFILE/0=\\Vorlagen\\K\\A.pdf",
+                       "PDFFILE/3=\\Vorlagen\\K\\B.pdf", "PDFFILE/5=\\Vorlagen\\K\\C.pdf"});
+        const vv::Favourites fav(paths());
+        const QList<vv::Favourite> list = fav.Load();
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(QString::number(list[0].slot) + list[0].label + QString::number(list[1].slot) + list[1].label,
+                 QString("0A3B"));
+        QCOMPARE(fav.FreeSlot(), 9); // slot 7 has a label but no path: free
+        QCOMPARE(vv::Favourites::ListEntry("A", "\\p"), QString("A\t\t\t\t\t\t\t\t\\p"));
+        const vv::Favourite split = vv::Favourites::SplitListEntry(vv::Favourites::ListEntry("A\tB", "\\p"));
+        QCOMPARE(split.label + "|" + split.path, QString("A B|\\p"));
+        QCOMPARE(vv::Favourites(vv::LibraryPaths(m_tmp.path() + "/nirgends")).Load().size(), 0);
+    }
+
+    void favouritesAddRenameSave_data()
+    {
+        QTest::addColumn<int>("used"); // slots 0..used-1 taken
+        QTest::addColumn<int>("slot"); // where the new one goes, -1 none
+        QTest::newRow("two used: slot 9, saved into 2") << 2 << 9;
+        QTest::newRow("all ten used: nothing written") << 10 << -1;
+        QTest::newRow("none used") << 0 << 9;
+    }
+    void favouritesAddRenameSave()
+    {
+        QFETCH(int, used);
+        QFETCH(int, slot);
+        const QString dat = m_install + "/VORLAGEN.DAT";
+        for (int s = 0; s < used; ++s)
+            WriteIni(dat, {QStringLiteral("DOCS/%1=F%1").arg(s), QStringLiteral("PDFFILE/%1=\\Vorlagen\\K\\F%1.pdf").arg(s)});
+        const vv::Favourites fav(paths());
+        const QByteArray before = ReadAll(dat);
+        QCOMPARE(fav.Add("Steuern", "Antrag.pdf"), slot);
+        if (slot < 0) {
+            QCOMPARE(ReadAll(dat), before);
+            return;
+        }
+        QCOMPARE(vv::ReadIniValue(dat, "DOCS", QString::number(slot)), QString("Antrag"));
+        QCOMPARE(vv::ReadIniValue(dat, "PDFFILE", QString::number(slot)), QString("\\Vorlagen\\Steuern\\Antrag.pdf"));
+        QList<vv::Favourite> list = fav.Load();
+        QCOMPARE(list.last().label, QString("Antrag"));
+
+        QCOMPARE(fav.Rename("Antrag", ""), -1);
+        QCOMPARE(fav.Rename("Fehlt", "X"), -1);
+        QCOMPARE(fav.Rename("Antrag", "Mein Antrag"), slot);
+        list = fav.Load();
+        const QByteArray beforeSave = ReadAll(dat);
+        const vv::Favourites::SaveResult r = fav.Save(list);
+        QCOMPARE(r.stored, used + 1);
+        QCOMPARE(ReadAll(m_install + "/VORLAGEN.BAK"), beforeSave);
+        // Slots 0..n-1 without gaps, the renamed one last.
+        const QStringList docs = Entries(dat, "DOCS");
+        QCOMPARE(docs.size(), used + 1);
+        QCOMPARE(docs.last(), QString::number(used) + "=Mein Antrag");
+        QCOMPARE(Entries(dat, "PDFFILE").last(), QString::number(used) + "=\\Vorlagen\\Steuern\\Antrag.pdf");
+    }
+
+    void favouritesSaveLimits()
+    {
+        const QString dat = m_install + "/VORLAGEN.DAT";
+        const vv::Favourites fav(paths());
+        QList<vv::Favourite> twelve;
+        for (int i = 0; i < 12; ++i)
+            twelve.append({-1, QStringLiteral("L%1").arg(i), QStringLiteral("\\Vorlagen\\K\\%1.pdf").arg(i)});
+        QCOMPARE(fav.Save(twelve).stored, 10);
+        QCOMPARE(vv::ReadIniValue(dat, "DOCS", "9"), QString("L9"));
+        QCOMPARE(vv::ReadIniValue(dat, "DOCS", "10"), QString());
+        // An empty list leaves neither section, and the backup holds the ten.
+        const QByteArray ten = ReadAll(dat);
+        QVERIFY(fav.Save({}).written);
+        QVERIFY(!ReadAll(dat).contains("[DOCS]") && !ReadAll(dat).contains("[PDFFILE]"));
+        QCOMPARE(ReadAll(m_install + "/VORLAGEN.BAK"), ten);
+    }
+
+    void workingCopy()
+    {
+        touch("K/Antrag.pdf", "%PDF vorlage");
+        const vv::WorkingCopy copy = library().MakeWorkingCopy(m_templates + "/K", "Antrag.pdf");
+        QCOMPARE(copy.status, vv::WorkingCopy::Made);
+        QVERIFY(copy.path.endsWith(".pdf"));
+        QVERIFY(copy.path.startsWith(m_tmp.path() + "/temp/"));
+        QCOMPARE(ReadAll(copy.path), QByteArray("%PDF vorlage"));
+        QVERIFY(library().MakeWorkingCopy(m_templates + "/K", "Antrag.pdf").path != copy.path);
+        QCOMPARE(library().MakeWorkingCopy(m_templates + "/K", "").status, vv::WorkingCopy::NoDocument);
+        QCOMPARE(library().MakeWorkingCopy(m_templates + "/K", "Weg.pdf").status, vv::WorkingCopy::CopyFailed);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLibrary)
+#include "tst_library.moc"
