@@ -24,7 +24,7 @@ class TestProcess : public QObject {
     std::vector<std::unique_ptr<QProcess>> m_programs;
 
     // Runs vorlagen-host the way a host would and returns its exit code.
-    int sendAsHost(const QStringList &args, QString *errorText = nullptr)
+    int sendAsHost(const QStringList &args, QString *errorText = nullptr, QString *outputText = nullptr)
     {
         QProcess host;
         host.start(m_install + "/vorlagen-host", args);
@@ -32,6 +32,8 @@ class TestProcess : public QObject {
             return -1;
         if (errorText)
             *errorText = QString::fromLocal8Bit(host.readAllStandardError());
+        if (outputText)
+            *outputText = QString::fromLocal8Bit(host.readAllStandardOutput());
         return host.exitCode();
     }
 
@@ -116,6 +118,28 @@ private slots:
         QCOMPARE(sendAsHost({"$Ende$"}, &error), 1);
         QVERIFY2(error.contains("läuft nicht"), qPrintable(error));
         QCOMPARE(sendAsHost({}), 2);
+        QCOMPARE(sendAsHost({"--favourites", "Text"}), 2);
+    }
+
+    // What a host integrator sees of VORLAGEN.DAT: only slots with label and
+    // path, in slot order, and the ones whose file is gone marked.
+    void favouritesAsTheHostReadsThem()
+    {
+        const QString dat = m_install + "/VORLAGEN.DAT";
+        vv::WriteIniValue(dat, "DOCS", "3", "Mietvertrag");
+        vv::WriteIniValue(dat, "DOCS", "1", "Weg");
+        vv::WriteIniValue(dat, "DOCS", "5", "ohne Pfad");
+        vv::WriteIniValue(dat, "PDFFILE", "3", "\\Vorlagen\\Verträge\\Mietvertrag.pdf");
+        vv::WriteIniValue(dat, "PDFFILE", "1", "\\Vorlagen\\Steuern\\Weg.pdf");
+        vv::WriteIniValue(dat, "PDFFILE", "7", "\\Vorlagen\\ohne Bezeichnung.pdf");
+        QString out, error;
+        QCOMPARE(sendAsHost({"--favourites"}, &error, &out), 1);
+        QCOMPARE(out, "1\tWeg\t" + m_install + "/Vorlagen/Steuern/Weg.pdf\tfehlt\n"
+                          "3\tMietvertrag\t" + m_install + "/Vorlagen/Verträge/Mietvertrag.pdf\n");
+        QVERIFY2(error.contains("1 Favoriten"), qPrintable(error));
+        QFile::remove(dat);
+        QCOMPARE(sendAsHost({"--install", m_install, "--favourites"}, &error, &out), 0);
+        QCOMPARE(out, QString());
     }
 };
 

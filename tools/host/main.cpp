@@ -3,7 +3,14 @@
 // program's own folder), as the host does with "$Ende$".
 // Exit codes: 0 delivered, 1 not delivered (not running, or no answer),
 // 2 bad usage.
+//
+// vorlagen-host --favourites [--install DIR]
+// Prints the favourites as the host reads them, one a line: slot, TAB, label,
+// TAB, the file on disk, and TAB "fehlt" when that file is missing.
+// Exit codes: 0 every file there, 1 some missing, 2 bad usage.
 
+#include "Favourites.h"
+#include "FileServices.h"
 #include "HostLink.h"
 
 #include <QCoreApplication>
@@ -19,12 +26,31 @@ void PrintLine(FILE *to, const QString &line)
     std::fputs((line + QLatin1Char('\n')).toLocal8Bit().constData(), to);
 }
 
+const QString kUsage = QStringLiteral("Aufruf: vorlagen-host [--install ORDNER] TEXT\n"
+                                      "       vorlagen-host --favourites [--install ORDNER]");
+
 int Usage(const QString &problem)
 {
     if (!problem.isEmpty())
         PrintLine(stderr, problem);
-    PrintLine(stderr, QStringLiteral("Aufruf: vorlagen-host [--install ORDNER] TEXT"));
+    PrintLine(stderr, kUsage);
     return 2;
+}
+
+int PrintFavourites(const QString &installDir)
+{
+    const vv::LibraryPaths paths(QDir(installDir).absolutePath());
+    int missing = 0;
+    for (const vv::Favourite &f : vv::Favourites(paths).Load()) {
+        const QString disk = QDir::toNativeSeparators(paths.favouriteDiskPath(f.path));
+        const bool there = vv::FileExists(paths.favouriteDiskPath(f.path));
+        missing += there ? 0 : 1;
+        PrintLine(stdout, QStringLiteral("%1\t%2\t%3").arg(f.slot).arg(f.label, disk)
+                              + (there ? QString() : QStringLiteral("\tfehlt")));
+    }
+    if (missing > 0)
+        PrintLine(stderr, QStringLiteral("%1 Favoriten verweisen auf fehlende Dateien.").arg(missing));
+    return missing > 0 ? 1 : 0;
 }
 
 } // namespace
@@ -37,6 +63,7 @@ int main(int argc, char *argv[])
     QString installDir = QCoreApplication::applicationDirPath();
     QStringList texts;
     bool optionsEnded = false;
+    bool favourites = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         if (optionsEnded || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
@@ -49,21 +76,30 @@ int main(int argc, char *argv[])
             installDir = args.at(++i);
         } else if (a.startsWith(QLatin1String("--install="))) {
             installDir = a.mid(10);
+        } else if (a == QLatin1String("--favourites")) {
+            favourites = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            PrintLine(stdout, QStringLiteral("Aufruf: vorlagen-host [--install ORDNER] TEXT"));
+            PrintLine(stdout, kUsage);
             PrintLine(stdout, QStringLiteral("Übergibt TEXT an die laufende Vorlagen-Bibliothek des Ordners "
                                              "(ohne --install: der Ordner dieses Programms)."));
+            PrintLine(stdout, QStringLiteral("--favourites zeigt die Favoriten aus VORLAGEN.DAT so, wie das "
+                                             "Gastprogramm sie liest: Platz, Bezeichnung, Datei."));
             return 0;
         } else {
             return Usage(QStringLiteral("Unbekannte Option: %1").arg(a));
         }
     }
+    if (installDir.isEmpty())
+        return Usage(QStringLiteral("Der Ordner nach --install ist leer."));
+    if (favourites) {
+        if (!texts.isEmpty())
+            return Usage(QStringLiteral("Mit --favourites wird kein Text übergeben."));
+        return PrintFavourites(installDir);
+    }
     if (texts.isEmpty())
         return Usage(QStringLiteral("Der Text fehlt."));
     if (texts.size() > 1)
         return Usage(QStringLiteral("Zu viele Argumente: nur ein Text wird übergeben."));
-    if (installDir.isEmpty())
-        return Usage(QStringLiteral("Der Ordner nach --install ist leer."));
     const QString &text = texts.constFirst();
     if (text.toUtf8().size() > vv::kHostLinkMaxTextBytes)
         return Usage(QStringLiteral("Der Text ist zu lang (höchstens %1 Bytes).").arg(vv::kHostLinkMaxTextBytes));
