@@ -24,7 +24,7 @@ bool HasWildcard(QStringView s)
 }
 
 // Only * and ? are special: brackets and backslashes are ordinary characters
-// in the names of documents.
+// in the names of documents. Both sides come case-folded.
 bool WildcardMatch(QStringView pattern, QStringView name)
 {
     qsizetype p = 0, n = 0, starP = -1, starN = 0;
@@ -95,6 +95,38 @@ bool SyncAndClose(QFile &file)
 
 } // namespace
 
+QString DiskSpelling(const QString &path)
+{
+    if (path.isEmpty() || EntryExists(path))
+        return path;
+    // Walks back only as far as the exact spelling is missing, so a wrongly
+    // spelled file name costs one listing of its folder.
+    const qsizetype cut = path.lastIndexOf(u'/');
+    const QString name = path.mid(cut + 1);
+    QString folder = cut == 0 ? QStringLiteral("/") : QString();
+    if (cut > 0) {
+        folder = DiskSpelling(path.left(cut));
+        if (folder.isEmpty())
+            return QString();
+        folder += u'/';
+        if (folder != QStringView(path).left(cut + 1) && EntryExists(folder + name))
+            return folder + name;
+    }
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return QString();
+
+    QString best;
+    QDirIterator it(folder.isEmpty() ? QStringLiteral(".") : folder,
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString candidate = it.fileName();
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0 && (best.isNull() || candidate < best))
+            best = candidate;
+    }
+    return best.isNull() ? QString() : folder + best;
+}
+
 bool FileExists(const QString &path)
 {
     if (path.isEmpty())
@@ -104,14 +136,17 @@ bool FileExists(const QString &path)
     if (pattern.isEmpty())
         return false;
     if (!HasWildcard(pattern))
-        return EntryExists(path);
+        return !DiskSpelling(path).isEmpty();
 
-    const QString folder = cut < 0 ? QStringLiteral(".") : cut == 0 ? QStringLiteral("/") : path.left(cut);
+    const QString folder = cut < 0 ? QStringLiteral(".") : DiskSpelling(cut == 0 ? QStringLiteral("/") : path.left(cut));
+    if (folder.isEmpty())
+        return false;
     const bool everything = pattern == u"*.*";
+    const QString folded = pattern.toCaseFolded();
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        if (everything || WildcardMatch(pattern, it.fileName()))
+        if (everything || WildcardMatch(folded, it.fileName().toCaseFolded()))
             return true;
     }
     return false;
@@ -119,7 +154,7 @@ bool FileExists(const QString &path)
 
 bool PathExists(const QString &path)
 {
-    return !path.isEmpty() && EntryExists(path);
+    return !DiskSpelling(path).isEmpty();
 }
 
 QString GetFileName(const QString &path)

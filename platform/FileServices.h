@@ -6,12 +6,28 @@
 
 namespace vv {
 
+// Names are matched as Windows matches them: the exact spelling first, else
+// without regard to letter case, in every component. A library copied from a
+// Windows installation keeps working although its names were never checked
+// for case there.
+//
+// DiskSpelling: the path with each component spelled as it is on disk, for
+// callers that open or copy what they found; "" when nothing matches. An
+// existing exact path comes back unchanged after a single stat, without any
+// directory listing. Of several names differing only in case, the exact one
+// wins, else the first in code-point order (upper case before lower case).
+// Each component is settled before the next is looked at: a later component
+// is not searched for in a case-variant folder that was not chosen. No
+// wildcards here: * and ? are ordinary characters.
+QString DiskSpelling(const QString &path);
+
 // True when at least one entry (file, folder, link) matches. The wildcards *
-// and ? are honoured in the last path component only, matched case-sensitively
-// like the file system; "*.*" means every name, as it always did on Windows.
-// Only "/" separates folders here: a backslash is an ordinary character in
-// Linux file names. A folder given without trailing "/" finds the folder
-// itself; with a trailing "/" the empty name matches nothing. "" gives false.
+// and ? are honoured in the last path component only, matched without regard
+// to case like FindFirstFile; "*.*" means every name, as it always did on
+// Windows. Only "/" separates folders here: a backslash is an ordinary
+// character in Linux file names. A folder given without trailing "/" finds
+// the folder itself; with a trailing "/" the empty name matches nothing.
+// "" gives false.
 bool FileExists(const QString &path);
 
 // True for an existing file, folder or link (even a dangling one); never throws.

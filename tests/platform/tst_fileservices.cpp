@@ -56,7 +56,9 @@ private slots:
         vvtest::IsolateEnvironment(m_root.path());
         m_fx = m_root.filePath("fixture");
         for (const char *f : {"pdfs/Antrag.pdf", "pdfs/Vollmacht [alt].pdf", "pdfs/LIESMICH", "upper/X.PDF",
-                              "hidden/.versteckt.pdf", "noext/Makefile", "sub/inner/tief.pdf"})
+                              "hidden/.versteckt.pdf", "noext/Makefile", "sub/inner/tief.pdf", "bilder/Antrag.JPG",
+                              "bilder/x.Gif", "bilder/Ärger.pdf", "Vorlagen/Steuern/Satzung.PDF", "beide/Brief.pdf",
+                              "beide/brief.pdf", "beide/BRIEF.PDF"})
             WriteAll(m_fx + '/' + f, "x");
         QVERIFY(QDir().mkpath(m_fx + "/empty"));
         QVERIFY(QFile::link(m_fx + "/nirgends", m_fx + "/tot"));
@@ -89,39 +91,52 @@ private slots:
     {
         QTest::addColumn<QString>("relative"); // null = the empty path
         QTest::addColumn<bool>("file"); // FileExists
-        QTest::addColumn<bool>("path"); // PathExists: no wildcards, a trailing "/" is fine
-        QTest::newRow("one pdf among others") << "pdfs/*.pdf" << true << false;
-        QTest::newRow("empty folder") << "empty/*.pdf" << false << false;
-        QTest::newRow("star in empty folder") << "empty/*" << false << false;
-        QTest::newRow("case-sensitive extension") << "upper/*.pdf" << false << false;
-        QTest::newRow("question mark is one char") << "pdfs/Antra?.pdf" << true << false;
-        QTest::newRow("question mark is not zero chars") << "pdfs/Antrag?.pdf" << false << false;
-        QTest::newRow("anchored at end") << "pdfs/*.pd" << false << false;
-        QTest::newRow("anchored at start") << "pdfs/ntrag*" << false << false;
-        QTest::newRow("brackets are literal") << "pdfs/*[alt].pdf" << true << false;
-        QTest::newRow("brackets are no class") << "pdfs/[AV]ntrag*" << false << false;
-        QTest::newRow("star dot star finds names without dot") << "noext/*.*" << true << false;
-        QTest::newRow("hidden names count") << "hidden/*.pdf" << true << false;
-        QTest::newRow("no recursion") << "sub/*.pdf" << false << false;
-        QTest::newRow("file") << "pdfs/Antrag.pdf" << true << true;
-        QTest::newRow("folder without separator") << "pdfs" << true << true;
-        QTest::newRow("folder with separator") << "pdfs/" << false << true;
-        QTest::newRow("exact name, other case") << "pdfs/antrag.pdf" << false << false;
-        QTest::newRow("below a file") << "pdfs/Antrag.pdf/x" << false << false;
-        QTest::newRow("missing folder") << "fehlt/*.pdf" << false << false;
-        QTest::newRow("backslash is no separator") << "pdfs\\*.pdf" << false << false;
-        QTest::newRow("dangling link is an entry") << "tot" << true << true;
-        QTest::newRow("empty path") << QString() << false << false;
+        // DiskSpelling, "" = nothing; PathExists with it: no wildcards, a trailing "/" is fine
+        QTest::addColumn<QString>("real");
+        QTest::newRow("one pdf among others") << "pdfs/*.pdf" << true << "";
+        QTest::newRow("empty folder") << "empty/*.pdf" << false << "";
+        QTest::newRow("star in empty folder") << "empty/*" << false << "";
+        QTest::newRow("wildcard ignores case") << "upper/*.pdf" << true << "";
+        QTest::newRow("wildcard ignores case of umlauts") << "bilder/ä*" << true << "";
+        QTest::newRow("wildcard below a folder in other case") << "VORLAGEN/steuern/s*.pdf" << true << "";
+        QTest::newRow("question mark is one char") << "pdfs/Antra?.pdf" << true << "";
+        QTest::newRow("question mark is not zero chars") << "pdfs/Antrag?.pdf" << false << "";
+        QTest::newRow("anchored at end") << "pdfs/*.pd" << false << "";
+        QTest::newRow("anchored at start") << "pdfs/ntrag*" << false << "";
+        QTest::newRow("brackets are literal") << "pdfs/*[alt].pdf" << true << "";
+        QTest::newRow("brackets are no class") << "pdfs/[AV]ntrag*" << false << "";
+        QTest::newRow("star dot star finds names without dot") << "noext/*.*" << true << "";
+        QTest::newRow("hidden names count") << "hidden/*.pdf" << true << "";
+        QTest::newRow("no recursion") << "sub/*.pdf" << false << "";
+        QTest::newRow("file") << "pdfs/Antrag.pdf" << true << "pdfs/Antrag.pdf";
+        QTest::newRow("folder without separator") << "pdfs" << true << "pdfs";
+        QTest::newRow("folder with separator") << "pdfs/" << false << "pdfs/";
+        QTest::newRow("name in other case") << "pdfs/antrag.pdf" << true << "pdfs/Antrag.pdf";
+        QTest::newRow("upper-case extension") << "bilder/Antrag.jpg" << true << "bilder/Antrag.JPG";
+        QTest::newRow("mixed-case extension") << "bilder/x.gif" << true << "bilder/x.Gif";
+        QTest::newRow("folders in other case") << "vorlagen/steuern/Satzung.pdf" << true << "Vorlagen/Steuern/Satzung.PDF";
+        QTest::newRow("folder in other case with separator") << "vorlagen/STEUERN/" << false << "Vorlagen/Steuern/";
+        QTest::newRow("exact name wins") << "beide/Brief.pdf" << true << "beide/Brief.pdf";
+        QTest::newRow("no exact name: first in code-point order") << "beide/bRIEF.pdf" << true << "beide/BRIEF.PDF";
+        QTest::newRow("other case, still missing") << "BILDER/antrag.png" << false << "";
+        QTest::newRow("file in other case with separator") << "PDFS/ANTRAG.PDF/" << false << "";
+        QTest::newRow("below a file") << "pdfs/Antrag.pdf/x" << false << "";
+        QTest::newRow("missing folder") << "fehlt/*.pdf" << false << "";
+        QTest::newRow("backslash is no separator") << "pdfs\\*.pdf" << false << "";
+        QTest::newRow("dangling link is an entry") << "tot" << true << "tot";
+        QTest::newRow("dangling link in other case") << "TOT" << true << "tot";
+        QTest::newRow("empty path") << QString() << false << "";
     }
 
     void fileExists()
     {
         QFETCH(QString, relative);
         QFETCH(bool, file);
-        QFETCH(bool, path);
+        QFETCH(QString, real);
         const QString full = relative.isNull() ? QString() : m_fx + '/' + relative;
         QCOMPARE(FileExists(full), file);
-        QCOMPARE(PathExists(full), path);
+        QCOMPARE(PathExists(full), !real.isEmpty());
+        QCOMPARE(DiskSpelling(full), real.isEmpty() ? QString() : m_fx + '/' + real);
     }
 
     void tempFile_data()
