@@ -10,10 +10,11 @@
 namespace vv {
 namespace {
 
-// The name as it is on disk, "" when nothing answers to it.
+// The name as it is on disk, "" when nothing answers to it: a library copied
+// from Windows spells its names in any letter case.
 QString OnDisk(const QString &path)
 {
-    return FileExists(path) ? path : QString();
+    return DiskSpelling(path);
 }
 
 bool SameFile(const QString &a, const QString &b)
@@ -46,12 +47,21 @@ bool DeleteForGood(const QString &file)
 
 Library::Library(const LibraryPaths &paths) : m_paths(paths), m_user(paths) {}
 
+QString Library::folderOf(const QString &category) const
+{
+    const QString folder = m_paths.categoryFolder(category);
+    const QString spelled = folder.isEmpty() ? QString() : OnDisk(folder);
+    return spelled.isEmpty() ? folder : spelled;
+}
+
 CategoryLocation Library::LocateCategory(int position) const
 {
     CategoryLocation where;
     where.dirValue = m_user.CategoryDirValue(position);
-    where.folder = m_paths.folderFromDirValue(where.dirValue);
-    where.exists = !where.folder.isEmpty() && PathExists(where.folder);
+    const QString folder = m_paths.folderFromDirValue(where.dirValue);
+    const QString spelled = folder.isEmpty() ? QString() : OnDisk(folder);
+    where.folder = spelled.isEmpty() ? folder : spelled;
+    where.exists = !spelled.isEmpty();
     return where;
 }
 
@@ -115,7 +125,7 @@ WorkingCopy Library::MakeWorkingCopy(const QString &folder, const QString &docum
 
 bool Library::DocumentExists(const QString &category, const QString &fileName) const
 {
-    const QString folder = m_paths.categoryFolder(category);
+    const QString folder = folderOf(category);
     return !folder.isEmpty() && !fileName.isEmpty() && FileExists(folder + QLatin1Char('/') + fileName);
 }
 
@@ -125,7 +135,7 @@ AddResult Library::AddDocument(const QString &category, const QString &fileName,
     AddResult result;
     result.backedUp = m_user.Backup();
     result.helpWritten = m_user.WriteDocumentInfo(fileName, helpText) != 0;
-    const QString folder = m_paths.categoryFolder(category);
+    const QString folder = folderOf(category);
     if (sourceDocument.isEmpty() || folder.isEmpty() || fileName.isEmpty())
         return result;
     result.documentCopied = CopyFileOverwrite(sourceDocument, folder + QLatin1Char('/') + fileName);
@@ -139,12 +149,12 @@ MoveResult Library::MoveDocument(const QString &sourceFolder, const QString &doc
                                  const QString &targetCategory) const
 {
     MoveResult result;
-    const QString targetFolder = m_paths.categoryFolder(targetCategory);
+    const QString targetFolder = folderOf(targetCategory);
     const QString source = OnDisk(sourceFolder + QLatin1Char('/') + document);
-    const QString previewName = PreviewFileName(document, QStringLiteral("gif"));
-    const QString sourcePreview = OnDisk(sourceFolder + QLatin1Char('/') + previewName);
-    const QString target = targetFolder + QLatin1Char('/') + document;
-    const QString targetPreview = targetFolder + QLatin1Char('/') + previewName;
+    const QString sourcePreview = OnDisk(sourceFolder + QLatin1Char('/') + PreviewFileName(document, QStringLiteral("gif")));
+    // The copies keep the names the files have, whatever case the list used.
+    const QString target = targetFolder + QLatin1Char('/') + (source.isEmpty() ? document : GetFileName(source));
+    const QString targetPreview = targetFolder + QLatin1Char('/') + GetFileName(sourcePreview);
 
     // Without a target folder or a document nothing may be copied, and a copy
     // onto itself would let the source be trashed as "arrived".
@@ -187,7 +197,7 @@ DeleteDocumentResult Library::DeleteDocument(const QString &folder, const QStrin
 
 int Library::CountDocuments(const QString &category) const
 {
-    const QString folder = m_paths.categoryFolder(category);
+    const QString folder = folderOf(category);
     if (folder.isEmpty() || !PathExists(folder))
         return 0;
     return int(Documents(folder).size());
@@ -199,7 +209,7 @@ DeleteCategoryResult Library::DeleteCategory(const QString &name) const
     if (FileExists(m_paths.userFile()))
         result.backedUp = m_user.Backup();
     result.removedKey = m_user.RemoveCategory(name);
-    const QString folder = m_paths.categoryFolder(name);
+    const QString folder = folderOf(name);
     // Only an empty folder goes; one still holding pictures stays.
     if (!folder.isEmpty() && PathExists(folder))
         result.folderRemoved = QDir().rmdir(folder);

@@ -118,6 +118,9 @@ public:
     bool DeleteSnapshot() const;
 
 private:
+    // A category's folder as it is spelled on disk, else as its name says.
+    QString folderOf(const QString &category) const;
+
     LibraryPaths m_paths;
     UserFile m_user;
 };

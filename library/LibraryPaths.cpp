@@ -1,5 +1,7 @@
 #include "LibraryPaths.h"
 
+#include "FileServices.h"
+
 #include <QDir>
 #include <QRegularExpression>
 #include <QStringList>
@@ -16,6 +18,14 @@ QString WithoutTrailingSeparator(QString path)
     return path;
 }
 
+// A library copied from Windows may spell its files in any letter case; a
+// name not on disk yet keeps the spelling given.
+QString Spelled(const QString &path)
+{
+    const QString onDisk = DiskSpelling(path);
+    return onDisk.isEmpty() ? path : onDisk;
+}
+
 bool UsableName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
@@ -26,24 +36,24 @@ bool UsableName(const QString &name)
 
 LibraryPaths::LibraryPaths(const QString &programDir, const QString &templatesFolder)
     : m_program(WithoutTrailingSeparator(programDir)),
-      m_templates(templatesFolder.isEmpty() ? m_program + QLatin1Char('/') + kTemplatesName
-                                            : WithoutTrailingSeparator(templatesFolder))
+      m_templates(Spelled(templatesFolder.isEmpty() ? m_program + QLatin1Char('/') + kTemplatesName
+                                                    : WithoutTrailingSeparator(templatesFolder)))
 {
 }
 
-QString LibraryPaths::userFile() const { return m_templates + QStringLiteral("/User.dat"); }
-QString LibraryPaths::userBackup() const { return m_templates + QStringLiteral("/User.bak"); }
-QString LibraryPaths::userSnapshot() const { return m_templates + QStringLiteral("/User.tmp"); }
-QString LibraryPaths::favouritesFile() const { return m_program + QStringLiteral("/VORLAGEN.DAT"); }
-QString LibraryPaths::favouritesBackup() const { return m_program + QStringLiteral("/VORLAGEN.BAK"); }
-QString LibraryPaths::fallbackPicture() const { return m_program + QStringLiteral("/KORVENTIS.MAP"); }
-QString LibraryPaths::restartRelay() const { return m_program + QStringLiteral("/APPRELAY.EXE"); }
+QString LibraryPaths::userFile() const { return Spelled(m_templates + QStringLiteral("/User.dat")); }
+QString LibraryPaths::userBackup() const { return Spelled(m_templates + QStringLiteral("/User.bak")); }
+QString LibraryPaths::userSnapshot() const { return Spelled(m_templates + QStringLiteral("/User.tmp")); }
+QString LibraryPaths::favouritesFile() const { return Spelled(m_program + QStringLiteral("/VORLAGEN.DAT")); }
+QString LibraryPaths::favouritesBackup() const { return Spelled(m_program + QStringLiteral("/VORLAGEN.BAK")); }
+QString LibraryPaths::fallbackPicture() const { return Spelled(m_program + QStringLiteral("/KORVENTIS.MAP")); }
+QString LibraryPaths::restartRelay() const { return Spelled(m_program + QStringLiteral("/APPRELAY.EXE")); }
 
 QString LibraryPaths::powerOfAttorneyForm(int n) const
 {
     if (n < 0 || n >= kPowerOfAttorneyForms)
         return QString();
-    return m_program + QStringLiteral("/DOCFORM%1.DLL").arg(n);
+    return Spelled(m_program + QStringLiteral("/DOCFORM%1.DLL").arg(n));
 }
 
 QString LibraryPaths::categoryFolder(const QString &displayName) const

@@ -222,6 +222,7 @@ private slots:
         QTest::addColumn<QStringList>("listed"); // empty: refused
         const QStringList steuern{"Antrag.pdf", "Beide.pdf", "Gif.pdf", "Kaputt.pdf", "Ohne.pdf"};
         QTest::newRow("no leading backslash") << "Steuern" << steuern;
+        QTest::newRow("folder in other case") << "\\STEUERN" << steuern;
         QTest::newRow("empty keeps the folder") << "" << QStringList{"Mietvertrag.pdf"};
         QTest::newRow("missing folder") << "\\Fehlt" << QStringList{};
         QTest::newRow("parent folder") << "\\..\\Vorlagen\\Steuern" << QStringList{};
@@ -255,11 +256,14 @@ private slots:
         QTest::newRow("jpg beats gif") << "Beide.pdf" << QChar('r');
         QTest::newRow("none: fallback") << "Ohne.pdf" << QChar('g');
         QTest::newRow("jpg not a picture") << "Kaputt.pdf" << QChar('-');
+        QTest::newRow("extensions in other case") << "Gross.pdf" << QChar('b');
     }
     void previewChoice()
     {
         QFETCH(QString, document);
         QFETCH(QChar, shown);
+        WriteAll(m_templates + "/Steuern/Gross.pdf", SmallPdf("Gross"));
+        WriteSolidPicture(m_templates + "/Steuern/Gross.Gif", kGifColour, "GIF");
         makeRoot();
         selectDocument("Gif.pdf");
         selectDocument(document);

@@ -149,6 +149,9 @@ private slots:
         QTest::newRow("jpg beats gif") << QStringList{"A.pdf", "A.gif", "A.jpg"} << "A.pdf" << "A.jpg";
         QTest::newRow("fallback") << QStringList{"A.pdf", "../../KORVENTIS.MAP"} << "A.pdf" << "../../KORVENTIS.MAP";
         QTest::newRow("nothing") << QStringList{"A.pdf"} << "A.pdf" << "";
+        QTest::newRow("JPG from Windows") << QStringList{"A.pdf", "A.gif", "A.JPG"} << "A.pdf" << "A.JPG";
+        QTest::newRow("Gif from Windows") << QStringList{"x.pdf", "x.Gif"} << "x.pdf" << "x.Gif";
+        QTest::newRow("exact name wins") << QStringList{"A.pdf", "A.JPG", "A.jpg"} << "A.pdf" << "A.jpg";
         QTest::newRow("cut by count") << QStringList{"A.xy", "A.gif"} << "A.xy" << "";
         QTest::newRow("too short for a picture name") << QStringList{"ab", "../../KORVENTIS.MAP"} << "ab"
                                                       << "../../KORVENTIS.MAP";
@@ -176,6 +179,30 @@ private slots:
         QCOMPARE(library().CountDocuments("L"), 7);
         QCOMPARE(library().CountDocuments("Fehlt"), 0);
         QCOMPARE(library().Documents(QString()), QStringList());
+    }
+
+    // A library copied from Windows: names in any letter case, "DIR" with a
+    // trailing backslash, the user file in capitals.
+    void windowsCopiedLibrary()
+    {
+        touch("STEUERN/Satzung.PDF", "%PDF s");
+        touch("STEUERN/Satzung.GIF", "GIF89a");
+        QDir().mkpath(m_templates + "/Verein");
+        WriteIni(m_templates + "/USER.DAT", {"CAT/01=Steuern", "DIR/01=\\steuern\\", "CAT/02=Verein"});
+        QFile::remove(m_user);
+        const vv::Library lib = library();
+        QCOMPARE(lib.Categories(), (QStringList{"Steuern", "Verein"}));
+        const vv::CategoryLocation where = lib.LocateCategory(1);
+        QCOMPARE(where.folder + QString::number(where.exists), m_templates + "/STEUERN1");
+        QCOMPARE(lib.Documents(where.folder), QStringList{"Satzung.PDF"});
+        QCOMPARE(lib.PreviewPicture(where.folder, "Satzung.PDF"), m_templates + "/STEUERN/Satzung.GIF");
+        QCOMPARE(lib.CountDocuments("Steuern"), 1);
+        QVERIFY(lib.DocumentExists("steuern", "satzung.pdf"));
+        // The move finds the capitals and keeps them.
+        QVERIFY(lib.MoveDocument(where.folder, "Satzung.PDF", "verein").moved);
+        QCOMPARE(QDir(m_templates + "/Verein").entryList(QDir::Files), (QStringList{"Satzung.GIF", "Satzung.PDF"}));
+        QCOMPARE(ReadAll(m_templates + "/USER.DAT"), ReadAll(m_templates + "/User.bak"));
+        QVERIFY(!QFileInfo::exists(m_user));
     }
 
     void helpTextsAndPrintSwitch()
