@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace vv {
 
 namespace {
@@ -63,7 +65,6 @@ void setError(QString *error, const QString &text)
         *error = text;
 }
 
-#ifndef Q_OS_WIN
 // Full path of an executable program, or "" when there is none by that name.
 QString resolveProgram(const QString &program)
 {
@@ -74,6 +75,7 @@ QString resolveProgram(const QString &program)
     return QStandardPaths::findExecutable(program);
 }
 
+#ifndef Q_OS_WIN
 bool printFile(const QString &file, QString *error)
 {
     const QString lp = FindPrintCommand();
@@ -157,6 +159,40 @@ QString BuildPrintCommandLine(const QString &program, const QString &copy)
     return QLatin1Char('"') + program + QStringLiteral("\" /p ") + quoteArgument(copy);
 }
 
+QStringList ProgramAndArguments(const QStringList &split)
+{
+    if (split.isEmpty() || split.first().isEmpty())
+        return {};
+    const QString &name = split.first();
+    const QStringList rest = split.mid(1);
+    QString program = resolveProgram(name);
+    if (!program.isEmpty())
+        return QStringList{program} + rest;
+
+    // A path that exists but cannot run is still a path, not a command.
+    const bool hasBlank = name.contains(QLatin1Char(' ')) || name.contains(QLatin1Char('\t'));
+    if (!hasBlank || QFileInfo::exists(name))
+        return {};
+    QStringList options = SplitCommandLine(name);
+    if (!options.isEmpty())
+        program = resolveProgram(options.takeFirst());
+    if (program.isEmpty())
+        return {};
+    QStringList result{program};
+    bool placed = false;
+    for (const QString &option : std::as_const(options)) {
+        if (option == QLatin1String("%1")) {
+            result += rest;
+            placed = true;
+        } else {
+            result << option;
+        }
+    }
+    if (!placed)
+        result += rest;
+    return result;
+}
+
 QString FindPrintCommand()
 {
     return QStandardPaths::findExecutable(QStringLiteral("lp"));
@@ -164,12 +200,12 @@ QString FindPrintCommand()
 
 bool SystemProcess::StartCommandLine(const QString &commandLine, QString *error)
 {
-    QStringList args = SplitCommandLine(commandLine);
-    if (args.isEmpty() || args.first().isEmpty()) {
+    const QStringList split = SplitCommandLine(commandLine);
+    if (split.isEmpty() || split.first().isEmpty()) {
         setError(error, QStringLiteral("Es wurde kein Programm zum Starten angegeben."));
         return false;
     }
-    const QString program = args.takeFirst();
+    const QString &program = split.first();
 
 #ifdef Q_OS_WIN
     // Windows programs parse their own command line: hand it over untouched.
@@ -184,18 +220,19 @@ bool SystemProcess::StartCommandLine(const QString &commandLine, QString *error)
     }
     return true;
 #else
-    if (args.size() == 2 && args.first() == QLatin1String("/p"))
-        return printFile(args.at(1), error);
+    if (split.size() == 3 && split.at(1) == QLatin1String("/p"))
+        return printFile(split.at(2), error);
 
-    const QString resolved = resolveProgram(program);
-    if (resolved.isEmpty()) {
+    QStringList run = ProgramAndArguments(split);
+    if (run.isEmpty()) {
         const bool exists = program.contains(QLatin1Char('/')) && QFileInfo::exists(program);
         setError(error, (exists ? QStringLiteral("Das Programm „%1“ kann nicht ausgeführt werden.")
                                 : QStringLiteral("Das Programm „%1“ wurde nicht gefunden."))
                             .arg(program));
         return false;
     }
-    if (!QProcess::startDetached(resolved, args)) {
+    const QString resolved = run.takeFirst();
+    if (!QProcess::startDetached(resolved, run)) {
         setError(error, QStringLiteral("Das Programm „%1“ konnte nicht gestartet werden.").arg(program));
         return false;
     }

@@ -26,12 +26,21 @@ QStringList SplitCommandLine(const QString &commandLine);
 QString BuildOpenCommandLine(const QString &program, const QString &copy);
 QString BuildPrintCommandLine(const QString &program, const QString &copy);
 
+// What a split command line starts outside Windows: the program's full path,
+// then its arguments; empty when no program is found. The first entry is one
+// program name, blanks and all. Only when nothing of that name exists is it
+// read as a program with options, the form the desktop's open command is
+// stored in:  /usr/bin/flatpak run … org.gnome.Evince @@ %1 @@
+// The other arguments take the place of an option "%1", since Flatpak
+// forwards files only between its "@@" markers; else they follow the options.
+QStringList ProgramAndArguments(const QStringList &split);
+
 // The print system's command, found on PATH; "" when it is not installed.
 QString FindPrintCommand();
 
 class SystemProcess : public ProcessSeam {
 public:
-    // Starts the program detached, never through a shell. A print command line
+    // Starts ProgramAndArguments detached, never through a shell. A print line
     // (arguments exactly "/p" and a file) goes to the print system here, since
     // no Linux PDF viewer knows "/p".
     bool StartCommandLine(const QString &commandLine, QString *error) override;

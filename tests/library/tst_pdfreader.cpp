@@ -4,6 +4,7 @@
 #include "Registry.h"
 #include "Seams.h"
 #include "TestSupport.h"
+#include "WebSupports.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -132,10 +133,6 @@ private slots:
         const QString chosen = "/opt/leser/chosen";
         QTest::newRow("association: program on PATH")
             << "<none>" << "org.example.Viewer.desktop" << "viewer %U" << "chosen" << 1 << false << "bin/viewer";
-        QTest::newRow("association: program with a blank")
-            << "<none>" << "v.desktop" << "\"other viewer\" %f" << "chosen" << 1 << false << "bin/other viewer";
-        QTest::newRow("association: middle arguments kept") << "<none>" << "v.desktop" << "viewer --fullscreen %u"
-                                                             << "chosen" << 1 << false << "bin/viewer --fullscreen";
         QTest::newRow("PDFDummy asks") << "<none>" << "PDFDummy.desktop" << "viewer %f" << "chosen" << 1 << true
                                        << chosen;
         QTest::newRow("pdfdummy in lower case asks")
@@ -187,6 +184,46 @@ private slots:
         QCOMPARE(Stored(reg), inCase(after));
         if (before == "<none>" && after == "<none>")
             QVERIFY(!QFileInfo::exists(StoreFile()));
+    }
+
+    // From the desktop's Exec line through the stored value to what the
+    // start runs: options stay stored, the copy lands where the file belongs.
+    void associationStarts_data()
+    {
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("stored");      // bin/ = the case's program folder
+        QTest::addColumn<QStringList>("started"); // program and arguments; COPY = the copy
+
+        QTest::newRow("program with a blank")
+            << "\"other viewer\" %f" << "bin/other viewer" << QStringList{"bin/other viewer", "COPY"};
+        QTest::newRow("options before the file") << "viewer --fullscreen %u" << "bin/viewer --fullscreen"
+                                                 << QStringList{"bin/viewer", "--fullscreen", "COPY"};
+        QTest::newRow("Flatpak application")
+            << "flatpak run --branch=stable --arch=x86_64 --command=evince --file-forwarding org.gnome.Evince @@ %U @@"
+            << "bin/flatpak run --branch=stable --arch=x86_64 --command=evince --file-forwarding org.gnome.Evince "
+               "@@ \"%1\" @@"
+            << QStringList{"bin/flatpak", "run", "--branch=stable", "--arch=x86_64", "--command=evince",
+                           "--file-forwarding", "org.gnome.Evince", "@@", "COPY", "@@"};
+    }
+
+    void associationStarts()
+    {
+        QFETCH(QString, exec);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, started);
+        vvtest::MakeProgram(Path("bin/flatpak"));
+        WriteAll(Path("usr-share/applications/v.desktop"),
+                 ("[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + exec + "\n").toUtf8());
+        WriteAll(Path("home/.config/mimeapps.list"), "[Default Applications]\napplication/pdf=v.desktop\n");
+
+        Registry reg = MakeRegistry();
+        ScriptedFileDialog dialog;
+        QCOMPARE(vv::LoadPdfReader(reg, dialog, nullptr), 1);
+        QCOMPARE(Stored(reg), Path(stored));
+        const QString copy = Path("temp/Mein Ordner/VV 1.pdf");
+        for (QString &s : started)
+            s = s == "COPY" ? copy : s.startsWith("bin/") ? Path(s) : s;
+        QCOMPARE(vv::ProgramAndArguments(vv::SplitCommandLine(vv::BuildOpenCommandLine(Stored(reg), copy))), started);
     }
 
     void dialogAnswers_data()

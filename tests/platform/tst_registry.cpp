@@ -373,6 +373,10 @@ private slots:
             << "viewer %i --x %c %k %f" << "BIN/viewer --x \"%1\"";
         QTest::newRow("percent sign") << "viewer 100%% %f" << "BIN/viewer 100% \"%1\"";
         QTest::newRow("field code inside an argument") << "viewer --file=%f" << "BIN/viewer --file=%1";
+        QTest::newRow("Flatpak application")
+            << "BIN/flatpak run --branch=stable --arch=x86_64 --command=evince --file-forwarding org.gnome.Evince @@ %U @@"
+            << "BIN/flatpak run --branch=stable --arch=x86_64 --command=evince --file-forwarding org.gnome.Evince @@ "
+               "\"%1\" @@";
         QTest::newRow("quoted argument with blank")
             << "viewer --title=\"Zwei Worte\" %f" << "BIN/viewer \"--title=Zwei Worte\" \"%1\"";
         QTest::newRow("escaped dollar in quotes") << "viewer \"--x=\\\\$HOME\" %f" << "BIN/viewer --x=$HOME \"%1\"";
@@ -402,6 +406,7 @@ private slots:
         const QString bin = Path("bin"), bin2 = Path("bin2");
         MakeProgram(bin + "/my viewer");
         MakeProgram(bin2 + "/other");
+        MakeProgram(bin + "/flatpak");
         WriteAll(bin + "/plainfile", "data");
         WriteFiles({App("org.example.Viewer.desktop").replace("viewer %U", exec.replace("BIN", bin))});
         WriteLists({"user D org.example.Viewer"});

@@ -55,6 +55,8 @@ class TestWebSupports : public QObject {
     QString viewer;   // fake PDF viewer in a folder whose name needs quoting
     QString sentinel; // started last, to know that earlier starts had their chance
     QString lp;       // fake print command, alone in its folder
+    QString flatpak;  // fake flatpak, for programs stored with their options
+    QString decoy;    // "PDF", the viewer folder's first word
     QString emptyDir;
 
     // After a start that must not have reached `unreached`.
@@ -78,6 +80,9 @@ private slots:
         viewer = writeRecorder(root.path() + "/PDF Leser ü/leser");
         sentinel = writeRecorder(root.path() + "/sentinel/sentinel");
         lp = writeRecorder(root.path() + "/fakebin/lp");
+        flatpak = writeRecorder(root.path() + "/bin/flatpak");
+        decoy = writeRecorder(root.path() + "/PDF");
+        vvtest::WriteAll(flatpak + " kaputt", "not a program");
         emptyDir = root.path() + "/emptybin";
         QVERIFY(QDir().mkpath(emptyDir));
     }
@@ -85,7 +90,7 @@ private slots:
     void cleanup()
     {
         qputenv("PATH", savedPath);
-        for (const QString &r : {viewer, sentinel, lp}) {
+        for (const QString &r : {viewer, sentinel, lp, flatpak, decoy}) {
             QFile::remove(r + ".args");
             QFile::remove(r + ".done");
         }
@@ -201,12 +206,46 @@ private slots:
         QCOMPARE(recordedArgs(viewer), QStringList{copy});
     }
 
-    void programFoundOnPath()
+    // What a line starts, checked once without and once with a real start.
+    // PATH holds the viewer's and the fake flatpak's folders.
+    void programAndArguments_data()
     {
-        qputenv("PATH", QFile::encodeName(QFileInfo(viewer).absolutePath() + ":" + emptyDir));
+        QTest::addColumn<QString>("line");         // %v the viewer, %f the flatpak, %c the copy
+        QTest::addColumn<QStringList>("expected"); // program, then arguments; empty = nothing starts
+
+        const QString evince = "run --branch=stable --arch=x86_64 --command=evince --file-forwarding "
+                               "org.gnome.Evince @@ \"%1\" @@\" \"%c\"";
+        const QStringList forwarded{"%f", "run", "--branch=stable", "--arch=x86_64", "--command=evince",
+                                    "--file-forwarding", "org.gnome.Evince", "@@", "%c", "@@"};
+        QTest::newRow("found on PATH") << "leser \"a b\" c" << QStringList{"%v", "a b", "c"};
+        // "…/PDF" is a program too: a path with blanks that exists is never split.
+        QTest::newRow("path with blanks") << "\"%v\" \"%c\"" << QStringList{"%v", "%c"};
+        QTest::newRow("options before the file") << "\"%f --opt -x\" \"%c\"" << QStringList{"%f", "--opt", "-x", "%c"};
+        QTest::newRow("Flatpak: file between the markers") << "\"%f " + evince << forwarded;
+        QTest::newRow("Flatpak found on PATH") << "\"flatpak " + evince << forwarded;
+        QTest::newRow("options of a missing program") << "\"gibtesnicht --opt\" \"%c\"" << QStringList{};
+        QTest::newRow("a path that cannot run is not split") << "\"%f kaputt\" \"%c\"" << QStringList{};
+    }
+
+    void programAndArguments()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, expected);
+        const QString copy = root.path() + "/temp/Mein Ordner/VV 1.pdf";
+        auto fill = [&](QString s) { return s.replace("%v", viewer).replace("%f", flatpak).replace("%c", copy); };
+        line = fill(line);
+        for (QString &e : expected)
+            e = fill(e);
+        qputenv("PATH", QFile::encodeName(QFileInfo(viewer).path() + ":" + QFileInfo(flatpak).path()));
+
+        QCOMPARE(ProgramAndArguments(SplitCommandLine(line)), expected);
         QString error;
-        QVERIFY2(SystemProcess().StartCommandLine("leser \"a b\" c", &error), qPrintable(error));
-        QCOMPARE(recordedArgs(viewer), QStringList({"a b", "c"}));
+        QCOMPARE(SystemProcess().StartCommandLine(line, &error), !expected.isEmpty());
+        if (!expected.isEmpty())
+            QCOMPARE(recordedArgs(expected.first()), expected.mid(1));
+        expectNotStarted(decoy);
+        for (const QString &r : {viewer, flatpak})
+            QVERIFY(r == expected.value(0) || !QFile::exists(r + ".args"));
     }
 
     // Which program a command line reaches with a fake lp first on PATH.
@@ -253,6 +292,8 @@ private slots:
                                       << "Das Programm „C:\\Programme\\Leser\\leser.exe“ wurde nicht gefunden.";
         QTest::newRow("not on PATH") << "gibtesnicht-leser x.pdf" << true
                                      << "Das Programm „gibtesnicht-leser“ wurde nicht gefunden.";
+        QTest::newRow("missing program with options") << "\"%1/nirgends/leser --opt\" \"x.pdf\"" << true
+                                                      << "Das Programm „%1/nirgends/leser --opt“ wurde nicht gefunden.";
         QTest::newRow("not executable") << "\"%1/nichtausfuehrbar\" x.pdf" << true
                                         << "Das Programm „%1/nichtausfuehrbar“ kann nicht ausgeführt werden.";
         QTest::newRow("a folder") << "\"%1\" x.pdf" << true << "Das Programm „%1“ kann nicht ausgeführt werden.";
