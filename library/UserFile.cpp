@@ -67,6 +67,17 @@ int UserFile::WriteDocumentInfo(const QString &fileName, const QString &text) co
     return WriteIniValue(path(), kInfo, fileName, oneLine);
 }
 
+int UserFile::WriteCategory(int position, const QString &name, const QString &dirValue) const
+{
+    return ModifyIni(path(), {IniChange::SetValue(kCat, CategoryKey(position), name),
+                              IniChange::SetValue(kDir, CategoryKey(position), dirValue)});
+}
+
+int UserFile::WriteCategoryInfo(int position, const QString &text) const
+{
+    return WriteIniValue(path(), kInfo, CategoryKey(position), text);
+}
+
 bool UserFile::PrintDoc() const
 {
     return VbVal(ReadIniValue(path(), kSet, QStringLiteral("PrintDoc"))) == 1.0;

@@ -35,6 +35,11 @@ public:
     // one, joined by a blank.
     int WriteDocumentInfo(const QString &fileName, const QString &text) const;
 
+    // What an installation supplies and the program itself never changes in
+    // place: a category's key pair, and a category's help text.
+    int WriteCategory(int position, const QString &name, const QString &dirValue) const;
+    int WriteCategoryInfo(int position, const QString &text) const;
+
     bool PrintDoc() const;
     int WritePrintDoc(bool on) const;
 

@@ -1,11 +1,13 @@
 #include "DemoLibrary.h"
 
-#include "Cp1252.h"
 #include "DemoContent.h"
+#include "Favourites.h"
 #include "FormPainter.h"
 #include "GifWriter.h"
+#include "UserFile.h"
 
-#include <QSaveFile>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace vv::demo {
@@ -14,76 +16,48 @@ namespace {
 const QSize kPreviewSize(300, 420);
 const QSize kPageImageSize(827, 1169); // A4 at 100 dpi
 
-QString TwoDigits(int n)
+bool WriteUserFile(const QString &path)
 {
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-QByteArray IniFile(const QStringList &lines)
-{
-    return ToCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-}
-
-bool WriteBytes(const QByteArray &bytes, const QString &path)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    // A reset starts from nothing, so no old key outlives the demo's.
+    QFile::remove(path);
+    const QString templates = QFileInfo(path).absolutePath();
+    const UserFile user(LibraryPaths(QFileInfo(templates).absolutePath(), templates));
+    bool ok = user.WritePrintDoc(false) != 0;
+    const QList<DemoCategory> categories = Categories();
+    for (int i = 0; i < categories.size(); ++i) {
+        const DemoCategory &c = categories[i];
+        ok &= user.WriteCategory(i + 1, c.name, (c.dirWithBackslash ? QStringLiteral("\\") : QString()) + c.name) != 0;
     }
-    return file.commit();
+    for (int i = 0; i < categories.size(); ++i)
+        ok &= user.WriteCategoryInfo(i + 1, categories[i].help) != 0;
+    for (const DemoCategory &c : categories)
+        for (const DemoDocument &d : c.documents)
+            if (!d.help.isEmpty())
+                ok &= user.WriteDocumentInfo(d.file, d.help) != 0;
+    return ok;
+}
+
+bool WriteFavourites(const QString &path)
+{
+    QFile::remove(path);
+    QList<Favourite> list;
+    for (const DemoFavourite &f : Favourites())
+        list.append({-1, f.label, LibraryPaths::favouriteStoredPath(f.category, f.file)});
+    // Save keeps a backup of the file it replaces; a fresh demo has none.
+    const LibraryPaths paths(QFileInfo(path).absolutePath());
+    const bool ok = vv::Favourites(paths).Save(list).written;
+    QFile::remove(paths.favouritesBackup());
+    return ok;
 }
 
 } // namespace
 
-QByteArray UserFileContent()
-{
-    const QList<DemoCategory> categories = Categories();
-    QStringList lines;
-    lines << QStringLiteral("[SET]") << QStringLiteral("PrintDoc=0") << QString();
-
-    lines << QStringLiteral("[CAT]");
-    for (int i = 0; i < categories.size(); ++i)
-        lines << TwoDigits(i + 1) + QLatin1Char('=') + categories[i].name;
-    lines << QString();
-
-    lines << QStringLiteral("[DIR]");
-    for (int i = 0; i < categories.size(); ++i) {
-        const QString dir = (categories[i].dirWithBackslash ? QStringLiteral("\\") : QString()) + categories[i].name;
-        lines << TwoDigits(i + 1) + QLatin1Char('=') + dir;
-    }
-    lines << QString();
-
-    lines << QStringLiteral("[INFO]");
-    for (int i = 0; i < categories.size(); ++i)
-        lines << TwoDigits(i + 1) + QLatin1Char('=') + categories[i].help;
-    for (const DemoCategory &c : categories)
-        for (const DemoDocument &d : c.documents)
-            if (!d.help.isEmpty())
-                lines << d.file + QLatin1Char('=') + d.help;
-    return IniFile(lines);
-}
-
-QByteArray DatabaseContent()
-{
-    const QList<DemoFavourite> favourites = Favourites();
-    QStringList lines;
-    lines << QStringLiteral("[DOCS]");
-    for (int i = 0; i < favourites.size(); ++i)
-        lines << QString::number(i) + QLatin1Char('=') + favourites[i].label;
-    lines << QString() << QStringLiteral("[PDFFILE]");
-    for (int i = 0; i < favourites.size(); ++i)
-        lines << QString::number(i) + QStringLiteral("=\\Vorlagen\\") + favourites[i].category + QLatin1Char('\\') +
-                     favourites[i].file;
-    return IniFile(lines);
-}
-
 QList<DemoFile> DemoFiles()
 {
     QList<DemoFile> files;
-    files.append({QStringLiteral("Vorlagen/User.dat"),
-                  [](const QString &path) { return WriteBytes(UserFileContent(), path); }});
-    files.append({QStringLiteral("VORLAGEN.DAT"), [](const QString &path) { return WriteBytes(DatabaseContent(), path); }});
+    // The data files are written through the model, as the program writes them.
+    files.append({QStringLiteral("Vorlagen/User.dat"), WriteUserFile});
+    files.append({QStringLiteral("VORLAGEN.DAT"), WriteFavourites});
     // The reader has to tell the format from the content: PNG here.
     files.append({QStringLiteral("KORVENTIS.MAP"),
                   [](const QString &path) { return WriteImage(RenderNoPreview(kPreviewSize), path, "png"); }});

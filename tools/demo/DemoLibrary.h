@@ -17,8 +17,4 @@ struct DemoFile {
 // Every demo file, the data files first.
 QList<DemoFile> DemoFiles();
 
-// Windows-1252, CR LF.
-QByteArray UserFileContent();
-QByteArray DatabaseContent();
-
 } // namespace vv::demo
