@@ -35,7 +35,6 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrano Vorlagen-Bibliothek"));
-    QApplication::setApplicationDisplayName(vv::Root::kCaption);
     QApplication::setQuitOnLastWindowClosed(false); // the Quit command ends the program
     LoadGermanQtTexts(app);
 

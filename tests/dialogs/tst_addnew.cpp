@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -77,7 +78,6 @@ private slots:
         QTest::addColumn<QByteArray>("clicked");
         QTest::addColumn<QString>("stored");
         QTest::newRow("jpg") << 0 << "bild.jpg" << QByteArray("pImage") << "Antrag.jpg";
-        QTest::newRow("jpeg cut by count") << 0 << "x.jpeg" << QByteArray("pImage") << "Antrag.peg";
         QTest::newRow("gif, frame, umlaut category") << 1 << "x.gif" << QByteArray("pVorschau") << "Antrag.gif";
         QTest::newRow("picture by content") << 0 << "foto.dat" << QByteArray("pImage") << "Antrag.dat";
         QTest::newRow("preview cancelled") << 0 << "" << QByteArray("pVorschau") << "";
@@ -192,6 +192,28 @@ private slots:
             QVERIFY(!QFile::exists(m_templates + "/User.bak"));
             QCOMPARE(help()->toPlainText(), text);
         }
+    }
+
+    // A second OK while the first one pauses would back the user file up
+    // over the half-changed one.
+    void okRunsOnce()
+    {
+        choose("bDateiwahl", "Antrag.pdf");
+        const QByteArray userBefore = ReadAll(m_user);
+        bool disabled = false;
+        m_fakes->clock.duringPause = [&] {
+            disabled |= !child<QPushButton>("bHinzufügen")->isEnabled();
+            help()->setPlainText("zweiter Druck");
+            m_dlg->OkCommand();
+        };
+        Click(m_dlg.get(), "bHinzufügen");
+        m_fakes->clock.duringPause = nullptr;
+        QVERIFY(disabled);
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), userBefore);
+        QCOMPARE(m_main->loads, 1);
+        // The next opening can add again.
+        m_dlg->show();
+        QVERIFY(child<QPushButton>("bHinzufügen")->isEnabled());
     }
 
     // A path that did not come from the file dialog is never copied.

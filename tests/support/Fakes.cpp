@@ -59,6 +59,8 @@ bool FakeProcess::OpenUrl(const QUrl &url)
 double FakeClock::SecondsSinceMidnight()
 {
     ++reads;
+    if (duringPause)
+        duringPause();
     now += step;
     if (now >= 86400.0)
         now -= 86400.0;

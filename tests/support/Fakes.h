@@ -71,6 +71,8 @@ public:
     double now = 43200.0;
     double step = 0.25;
     int reads = 0;
+    // Runs at every reading, as window events would during a pause.
+    std::function<void()> duringPause;
 };
 
 class FakeExit : public vv::ExitSeam {
