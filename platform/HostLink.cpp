@@ -445,4 +445,22 @@ bool RequestActivation(const QString &installDir, int timeoutMs)
     return SendFrame(installDir, Frame(kTypeActivate, QByteArray()), timeoutMs) == HostSendResult::Delivered;
 }
 
+bool HostLinkAnswers(const QString &installDir, int timeoutMs)
+{
+    for (const QString &path : SocketCandidates(installDir)) {
+        if (!SocketFolderIsSafe(path, false, nullptr))
+            continue;
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        const bool connected = probe.waitForConnected(timeoutMs);
+        const auto err = probe.error();
+        probe.abort();
+        // Only a missing socket or a refusal (left over from a crash) proves
+        // that nobody is there.
+        if (connected || (err != QLocalSocket::ServerNotFoundError && err != QLocalSocket::ConnectionRefusedError))
+            return true;
+    }
+    return false;
+}
+
 } // namespace vv

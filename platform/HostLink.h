@@ -73,4 +73,9 @@ HostSendResult SendHostText(const QString &installDir, const QString &text, int 
 // True when it answered: the asking start should then end.
 bool RequestActivation(const QString &installDir, int timeoutMs = 1000);
 
+// Whether a program of the folder still listens on its link. Connects and
+// hangs up without sending, which the program drops without effect. A program
+// too busy to take the connection within timeoutMs counts as listening.
+bool HostLinkAnswers(const QString &installDir, int timeoutMs = 500);
+
 } // namespace vv
