@@ -1,11 +1,13 @@
 // The real program in a temporary installation folder, talked to only the way
 // a host does: through vorlagen-host.
 
+#include "HostLink.h"
 #include "IniFiles.h"
 #include "Installation.h"
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,6 +24,7 @@ class TestProcess : public QObject {
     QTemporaryDir m_tmp;
     QString m_install;
     std::vector<std::unique_ptr<QProcess>> m_programs;
+    std::unique_ptr<QProcess> m_relay;
 
     // Runs vorlagen-host the way a host would and returns its exit code.
     int sendAsHost(const QStringList &args, QString *errorText = nullptr, QString *outputText = nullptr)
@@ -52,6 +55,20 @@ class TestProcess : public QObject {
         return nullptr;
     }
 
+    // Ends whatever program of the installation answers, child or not.
+    bool endProgramOnLink()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (vv::HostLinkAnswers(m_install, 500)) {
+            if (clock.elapsed() > 10000)
+                return false;
+            sendAsHost({"$Ende$"});
+            QTest::qWait(100);
+        }
+        return true;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -61,13 +78,17 @@ private slots:
         // A path with blanks, umlauts and quotes, as offices name their folders.
         m_install = m_tmp.path() + "/Geschäftsstelle \"Süd\" 'Vorlagen'";
         MakeInstallation(m_install);
-        for (const char *program : {"vorlagen", "vorlagen-host"})
+        for (const char *program : {"vorlagen", "vorlagen-host", "APPRELAY.EXE"})
             QVERIFY(QFile::copy(QStringLiteral(VV_INSTALL_DIR "/") + program, m_install + "/" + program));
     }
 
     // A failed test leaves no program behind.
     void cleanup()
     {
+        // The relay first: left waiting, it would start the program again.
+        if (m_relay && !m_relay->waitForFinished(0))
+            m_relay->kill();
+        m_relay.reset();
         for (auto &p : m_programs) {
             if (p->state() != QProcess::NotRunning)
                 sendAsHost({"$Ende$"});
@@ -75,6 +96,7 @@ private slots:
                 p->kill();
         }
         m_programs.clear();
+        QVERIFY(endProgramOnLink());
     }
 
     // Only the exact marker ends the program, at once and without writing.
@@ -110,6 +132,54 @@ private slots:
         QCOMPARE(sendAsHost({"$Ende$"}), 0); // the link still belongs to the first
         QVERIFY(first->waitForFinished(5000));
         QCOMPARE(first->exitCode(), 0);
+    }
+
+    // What the editor does after the favourites changed: start the relay and go.
+    void relayRestartsTheProgramOnceItHasEnded()
+    {
+        QProcess *program = startProgram();
+        QVERIFY(program);
+        m_relay = std::make_unique<QProcess>();
+        // The restarted program inherits the relay's output; a pipe of ours
+        // would close with the relay and kill it on its first warning.
+        m_relay->setProcessChannelMode(QProcess::ForwardedChannels);
+        m_relay->start(m_install + "/APPRELAY.EXE", {"/Restart"});
+        QVERIFY(m_relay->waitForStarted(10000));
+        QVERIFY(!m_relay->waitForFinished(500));
+
+        QCOMPARE(sendAsHost({"$Ende$"}), 0);
+        QVERIFY(program->waitForFinished(5000));
+        QVERIFY(m_relay->waitForFinished(10000));
+        QCOMPARE(m_relay->exitCode(), 0);
+
+        // The new program is no child of ours: it is found on its link only.
+        bool answered = false;
+        for (int i = 0; i < 100 && !answered; ++i, QTest::qWait(100))
+            answered = sendAsHost({"$Start$"}) == 0;
+        QVERIFY(answered);
+        QCOMPARE(sendAsHost({"$Ende$"}), 0);
+        QVERIFY(endProgramOnLink());
+    }
+
+    void relayUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("ohne Argument") << QStringList();
+        QTest::newRow("ohne Schrägstrich") << QStringList{"restart"};
+        QTest::newRow("zu viele") << QStringList{"/restart", "extra"};
+    }
+
+    // Bad usage starts nothing and says how it is called.
+    void relayUsage()
+    {
+        QFETCH(QStringList, args);
+        QProcess relay;
+        relay.start(m_install + "/APPRELAY.EXE", args);
+        QVERIFY(relay.waitForFinished(10000));
+        QCOMPARE(relay.exitCode(), 2);
+        const QString error = QString::fromLocal8Bit(relay.readAllStandardError());
+        QVERIFY2(error.contains("Aufruf: APPRELAY.EXE /restart"), qPrintable(error));
+        QVERIFY(!vv::HostLinkAnswers(m_install, 500));
     }
 
     void senderWithoutProgramOrText()
