@@ -152,10 +152,11 @@ private slots:
         for (const char *name : {"Kanzlei", "KanzleiB", "kanzlei"})
             makeInstall(name);
         QFile::link(inst + "Kanzlei", inst + "Verknüpfung");
-        const QString longRuntime = m_root.path() + "/" + QString(90, 'r');
-        QDir().mkpath(longRuntime);
+        const QString longRuntime = QString(90, 'r');
+        QDir(m_root.path()).mkpath(longRuntime);
         vvtest::WriteAll(m_root.path() + "/runtime-file", "");
         const QByteArray run = QFile::encodeName(m_runtime);
+        auto at = [this](const QString &rel) { return QFile::encodeName(m_root.path() + "/" + rel); };
 
         QTest::newRow("trailing slash") << run << inst + "Kanzlei/" << true << true;
         QTest::newRow("dot segments") << run << inst + "./KanzleiB/../Kanzlei" << true << true;
@@ -164,12 +165,9 @@ private slots:
         QTest::newRow("letter case") << run << inst + "kanzlei" << false << true;
         QTest::newRow("runtime unset") << QByteArray() << inst + "Kanzlei/" << true << false;
         QTest::newRow("runtime relative") << QByteArray("run") << inst + "Kanzlei" << true << false;
-        QTest::newRow("runtime missing") << QFile::encodeName(m_root.path() + "/nowhere") << inst + "Kanzlei"
-                                         << true << false;
-        QTest::newRow("runtime is a file") << QFile::encodeName(m_root.path() + "/runtime-file")
-                                           << inst + "Kanzlei" << true << false;
-        QTest::newRow("runtime path too long") << QFile::encodeName(longRuntime) << inst + "Kanzlei" << true
-                                               << false;
+        QTest::newRow("runtime missing") << at("nowhere") << inst + "Kanzlei" << true << false;
+        QTest::newRow("runtime is a file") << at("runtime-file") << inst + "Kanzlei" << true << false;
+        QTest::newRow("runtime path too long") << at(longRuntime) << inst + "Kanzlei" << true << false;
     }
 
     void socketPath()
