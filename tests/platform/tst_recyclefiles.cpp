@@ -83,23 +83,6 @@ private slots:
         QCOMPARE(HomeTrashFolder(), trash());
     }
 
-    void flags_data()
-    {
-        QTest::addColumn<QList<bool>>("s"); // undo, progress, confirm, simple, errors
-        QTest::addColumn<int>("flags");
-        QTest::newRow("move dialog") << QList<bool>{true, true, false, true, false} << 0x0550;
-        QTest::newRow("editor deletes documents") << QList<bool>{true, false, false, false, false} << 0x0454;
-        QTest::newRow("editor discards backups") << QList<bool>{false, false, false, false, false} << 0x0414;
-        QTest::newRow("everything shown") << QList<bool>{false, true, true, false, true} << 0;
-    }
-
-    void flags()
-    {
-        QFETCH(QList<bool>, s);
-        QFETCH(int, flags);
-        QCOMPARE(RecycleFlags(s[0], s[1], s[2], s[3], s[4]), flags);
-    }
-
     void entries_data()
     {
         QTest::addColumn<QString>("input");
@@ -124,8 +107,6 @@ private slots:
         QTest::addColumn<QString>("data"); // XDG_DATA_HOME below the case folder
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("encoded");
-        QTest::newRow("plain") << "data" << "Antrag.pdf" << QByteArray("Antrag.pdf");
-        QTest::newRow("blanks") << "data" << "Mit Leer zeichen.pdf" << QByteArray("Mit%20Leer%20zeichen.pdf");
         QTest::newRow("umlauts, & and %") << "data" << "Grüße & 100%.pdf" << QByteArray("Gr%C3%BC%C3%9Fe%20%26%20100%25.pdf");
         QTest::newRow("hash and question mark") << "data" << "#1?.pdf" << QByteArray("%231%3F.pdf");
         QTest::newRow("data folder still missing") << "neu/.local/share" << "Antrag.pdf" << QByteArray("Antrag.pdf");
@@ -202,7 +183,6 @@ private slots:
         QTest::addColumn<QStringList>("names"); // below the case folder; "" stays empty
         QTest::addColumn<bool>("undo");
         QTest::addColumn<QStringList>("handled"); // existing, must be gone afterwards
-        QTest::newRow("missing to trash") << QStringList{"fehlt.pdf"} << true << QStringList();
         QTest::newRow("empty list") << QStringList() << true << QStringList();
         QTest::newRow("empty name") << QStringList{""} << false << QStringList();
         QTest::newRow("missing does not stop the rest") << QStringList{"fehlt.pdf", "da.pdf"} << true << QStringList{"da.pdf"};

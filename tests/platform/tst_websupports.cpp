@@ -103,9 +103,7 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("plain") << "viewer file.pdf" << QStringList{"viewer", "file.pdf"};
         QTest::newRow("blanks and tabs around and between") << "  \tviewer  a\t\tb   " << QStringList{"viewer", "a", "b"};
-        QTest::newRow("empty") << "" << QStringList{};
         QTest::newRow("blanks only") << " \t " << QStringList{};
         QTest::newRow("quoted program with blanks")
             << "\"/opt/PDF Leser/leser\" \"/tmp/a.pdf\"" << QStringList{"/opt/PDF Leser/leser", "/tmp/a.pdf"};
@@ -115,7 +113,6 @@ private slots:
             << "C:\\Pro\" gramme\"\\x.exe a" << QStringList{"C:\\Pro gramme\\x.exe", "a"};
         QTest::newRow("quoted args with blanks") << "p \"a b\" c \"d  e\"" << QStringList{"p", "a b", "c", "d  e"};
         QTest::newRow("escaped quotes") << "p \"a \\\"b\\\" c\"" << QStringList{"p", "a \"b\" c"};
-        QTest::newRow("escaped quote unquoted") << "p a\\\"b" << QStringList{"p", "a\"b"};
         QTest::newRow("2n backslashes before quote") << "p a\\\\\\\\\"b c\"" << QStringList{"p", "a\\\\b c"};
         QTest::newRow("2n+1 backslashes before quote") << "p a\\\\\\\"b" << QStringList{"p", "a\\\"b"};
         QTest::newRow("backslashes without quote literal")
@@ -129,7 +126,6 @@ private slots:
         QTest::newRow("doubled quote outside quotes") << "p a\"\"b" << QStringList{"p", "ab"};
         QTest::newRow("empty quoted argument") << "p \"\" x" << QStringList{"p", "", "x"};
         QTest::newRow("unterminated quote") << "p \"a b" << QStringList{"p", "a b"};
-        QTest::newRow("tab inside quotes") << "p \"a\tb\"" << QStringList{"p", "a\tb"};
         QTest::newRow("shell characters are plain")
             << "p a;b ; $(touch x) \"$(touch y)\" `id` | &&"
             << QStringList{"p", "a;b", ";", "$(touch", "x)", "$(touch y)", "`id`", "|", "&&"};
@@ -153,8 +149,6 @@ private slots:
 
         QTest::newRow("Windows paths") << "C:\\Programme\\Leser\\leser.exe" << "C:\\DOKUME~1\\temp\\VVA1.pdf"
                                        << "\"C:\\Programme\\Leser\\leser.exe\" \"C:\\DOKUME~1\\temp\\VVA1.pdf\"";
-        QTest::newRow("blanks and umlauts") << "/opt/PDF Leser/öffner" << "/tmp/Mein Ordner ä/VV 1.pdf"
-                                            << "\"/opt/PDF Leser/öffner\" \"/tmp/Mein Ordner ä/VV 1.pdf\"";
         QTest::newRow("shell characters stay as they are") << "/usr/bin/v" << "/tmp/;$(touch pwned)|&&`id`'.pdf"
                                                            << "\"/usr/bin/v\" \"/tmp/;$(touch pwned)|&&`id`'.pdf\"";
         QTest::newRow("empty program") << "" << "C:\\t.pdf" << "\"\" \"C:\\t.pdf\"";
@@ -184,28 +178,6 @@ private slots:
         QCOMPARE(SplitCommandLine(printLine), QStringList({program, "/p", copy}));
     }
 
-    void viewerGetsTheCopyAsOneArgument_data()
-    {
-        QTest::addColumn<QString>("name");
-
-        QTest::newRow("plain") << "VV1A2.pdf";
-        QTest::newRow("blanks") << "Mein Dokument  2.pdf";
-        QTest::newRow("quotes") << "Antrag \"neu\".pdf";
-        QTest::newRow("shell separators") << "a; touch pwned; `touch pwned` | touch pwned && b.pdf";
-        QTest::newRow("command substitution") << "$(touch pwned).pdf";
-        QTest::newRow("everything") << "Ä \"x\"; $(touch pwned) 'y' \\\".pdf";
-    }
-
-    void viewerGetsTheCopyAsOneArgument()
-    {
-        QFETCH(QString, name);
-        const QString copy = makeFile(root.path() + "/temp/Ordner ä; $(touch pwned)/" + name);
-
-        QString error;
-        QVERIFY2(SystemProcess().StartCommandLine(BuildOpenCommandLine(viewer, copy), &error), qPrintable(error));
-        QCOMPARE(recordedArgs(viewer), QStringList{copy});
-    }
-
     // What a line starts, checked once without and once with a real start.
     // PATH holds the viewer's and the fake flatpak's folders.
     void programAndArguments_data()
@@ -231,7 +203,7 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(QStringList, expected);
-        const QString copy = root.path() + "/temp/Mein Ordner/VV 1.pdf";
+        const QString copy = root.path() + "/temp/Mein Ordner ä; $(touch pwned)/VV 1 `touch pwned` | && .pdf";
         auto fill = [&](QString s) { return s.replace("%v", viewer).replace("%f", flatpak).replace("%c", copy); };
         line = fill(line);
         for (QString &e : expected)
@@ -288,8 +260,6 @@ private slots:
 
         QTest::newRow("missing absolute path") << "\"%1/nirgends/leser\" \"x.pdf\"" << true
                                                << "Das Programm „%1/nirgends/leser“ wurde nicht gefunden.";
-        QTest::newRow("Windows path") << "\"C:\\Programme\\Leser\\leser.exe\" \"x.pdf\"" << true
-                                      << "Das Programm „C:\\Programme\\Leser\\leser.exe“ wurde nicht gefunden.";
         QTest::newRow("not on PATH") << "gibtesnicht-leser x.pdf" << true
                                      << "Das Programm „gibtesnicht-leser“ wurde nicht gefunden.";
         QTest::newRow("missing program with options") << "\"%1/nirgends/leser --opt\" \"x.pdf\"" << true
