@@ -3,10 +3,12 @@
 #include "AddNew.h"
 #include "BusyPointer.h"
 #include "Clock.h"
+#include "Editor.h"
 #include "Twips.h"
 #include "FileServices.h"
 #include "MoveTo.h"
 #include "PdfReader.h"
+#include "Picture.h"
 #include "WebSupports.h"
 
 #include <QAction>
@@ -19,7 +21,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,24 +34,6 @@
 #include <QVBoxLayout>
 
 namespace vv {
-namespace {
-
-QString MissingFolderText()
-{
-    return QStringLiteral(
-               "Während der Installation von Ordinalis wurden nicht alle Dokumente der "
-               "Vorlagen-Bibliothek kopiert, sodass die Einträge in der Datenbank fehlerhaft "
-               "sind. Der gestartete Web-Download (manuell) und bzw. oder die Aktualisierung der "
-               "Datenbank könnte das Problem lösen. Wähle in den Einstellungen den Kartenreiter "
-               "''Verwaltung'' und entpacken die heruntergeladene Zip-Datei in den vom Explorer "
-               "geöffneten Installationsordner, danach klicken Sie die Schaltfläche zur "
-               "Aktualisierung der Datenbank.")
-        + QStringLiteral("\n \n")
-        + QStringLiteral("Möchten Sie die den Download jetzt starten und die Einstellungen öffnen ?");
-}
-
-} // namespace
-
 Root::~Root() = default;
 
 Root::Root(const QString &installDir, const Services &services, QWidget *parent)
@@ -332,7 +315,7 @@ void Root::quitCommand()
     if (m_ended)
         return;
     m_library.userFile().WritePrintDoc(m_print->isChecked());
-    unloadDialogs(); // the library editor unloads here once it exists
+    unloadDialogs();
     Yield();
     m_ended = true;
     m_services.exit->QuitApplication(0);
@@ -385,6 +368,9 @@ void Root::unloadDialogs()
         m_addNew->reject();
     if (m_moveTo && m_moveTo->isVisible())
         m_moveTo->reject();
+    // Its closing may end the program (update, restart) before the quit does.
+    if (m_editor)
+        m_editor->close();
 }
 
 void Root::LoadCategory()
@@ -425,12 +411,16 @@ void Root::categorySelected()
     const int position = m_category->currentIndex() + 1;
     const CategoryLocation where = m_library.LocateCategory(position);
     if (!where.exists) {
-        const int answer = m_services.msg->MsgBox(this, MissingFolderText(), Buttons::OKCancel | Icon::Critical,
+        const int answer = m_services.msg->MsgBox(this, Editor::MissingFolderText(), Buttons::OKCancel | Icon::Critical,
                                                   QStringLiteral(" ") + windowTitle());
-        // OK opens the library editor at its download page once the editor
-        // exists; until then it leaves everything as Cancel does.
-        Q_UNUSED(answer);
         busy.restore();
+        if (answer == vbOK) {
+            Editor &editor = loadEditor();
+            editor.ErrorDatabase();
+            Yield();
+            editor.show();
+            editor.raise();
+        }
         return;
     }
     if (!where.dirValue.isEmpty())
@@ -472,9 +462,7 @@ void Root::documentSelected()
 
 void Root::showPicture(const QString &file)
 {
-    QImageReader reader(file);
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
+    const QImage image = ReadPicture(file);
     if (image.isNull())
         return; // an unreadable picture leaves the preview empty
     m_image->setScaledContents(true);
@@ -492,13 +480,27 @@ void Root::popupMenuFixed()
 
 void Root::openEditor()
 {
-    // The library editor arrives with the library maintenance; hiding the
-    // main window without it would leave the user with no window at all.
-    m_services.msg->MsgBox(this,
-                           QStringLiteral("Die Verwaltung der Pdf-Dokumente ist in dieser Version "
-                                          "noch nicht verfügbar."),
-                           Buttons::OK | Icon::Information, kCaption);
+    hide();
+    Editor &editor = loadEditor();
+    editor.show();
+    editor.raise();
+    editor.activateWindow();
 }
+
+Editor &Root::loadEditor()
+{
+    if (!m_editor || m_editor->isClosed()) {
+        m_editor = new Editor(*this, m_installDir, m_services, this);
+        m_editor->Load();
+    }
+    return *m_editor;
+}
+
+Editor *Root::editor() const { return m_editor; }
+
+QString Root::editorStartTab() const { return m_katEditor->text(); }
+
+void Root::setEditorStartTab(const QString &tab) { m_katEditor->setText(tab); }
 
 bool Root::eventFilter(QObject *watched, QEvent *event)
 {

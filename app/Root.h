@@ -2,11 +2,14 @@
 // The main window: category and document browsing, opening and printing a
 // fresh copy, the host link field and the orderly end of the program.
 
+#include "EditorLink.h"
 #include "MainWindowLink.h"
 #include "Services.h"
 #include "Library.h"
 
 #include <QWidget>
+
+#include <QPointer>
 
 #include <memory>
 
@@ -23,9 +26,10 @@ class QToolButton;
 namespace vv {
 
 class AddNew;
+class Editor;
 class MoveTo;
 
-class Root : public QWidget, public MainWindowLink {
+class Root : public QWidget, public MainWindowLink, public EditorLink {
     Q_OBJECT
 public:
     static inline const QString kCaption = QStringLiteral("Veltrano Vorlagen-Bibliothek");
@@ -63,6 +67,14 @@ public:
     void selectCategoryIndex(int index) override;
     const Services &services() const { return m_services; }
 
+    // What the library editor uses of the main window.
+    QWidget *mainWindow() override { return this; }
+    QString editorStartTab() const override;
+    void setEditorStartTab(const QString &tab) override;
+    void endThroughHostField() override { WriteHostText(kEndMarker); }
+    // The open library editor, or null.
+    Editor *editor() const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -83,6 +95,7 @@ private:
     void popupMenuAt(const QPoint &globalPos);
     void popupMenuFixed();
     void openEditor();
+    Editor &loadEditor();
     AddNew &addNewDialog();
     MoveTo &moveToDialog();
     void editCommand();
@@ -120,6 +133,8 @@ private:
     // Made on first use and kept; each opening starts from the designer state.
     std::unique_ptr<AddNew> m_addNew;
     std::unique_ptr<MoveTo> m_moveTo;
+    // Made when opened; it deletes itself once closed.
+    QPointer<Editor> m_editor;
 };
 
 } // namespace vv

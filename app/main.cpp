@@ -47,7 +47,7 @@ int main(int argc, char **argv)
     vv::SystemProcess process;
     vv::SystemClock clock;
     ProcessExit exitSeam;
-    vv::Registry registry = vv::Registry::FromEnvironment();
+    vv::Registry registry = vv::Registry::FromEnvironment(installDir);
     vv::Services services;
     services.msg = &msg;
     services.fileDialog = &fileDialog;

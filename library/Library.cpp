@@ -65,6 +65,14 @@ CategoryLocation Library::LocateCategory(int position) const
     return where;
 }
 
+CategoryLocation Library::LocateCategory(const QString &name) const
+{
+    CategoryLocation where;
+    where.folder = folderOf(name);
+    where.exists = !where.folder.isEmpty() && PathExists(where.folder);
+    return where;
+}
+
 QStringList Library::Documents(const QString &folder) const
 {
     if (folder.isEmpty())

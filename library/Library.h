@@ -66,6 +66,8 @@ public:
     // Browsing.
     QStringList Categories() const { return m_user.ReadCategories(); }
     CategoryLocation LocateCategory(int position) const;
+    // The editor's way: the display name is the folder's name (dirValue stays "").
+    CategoryLocation LocateCategory(const QString &name) const;
     // The PDF documents directly in folder ("*.pdf", letter case ignored as
     // on Windows), in German order; the main window, the editor and the
     // database update all list them so.

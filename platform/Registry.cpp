@@ -209,13 +209,15 @@ Registry::Registry(QString userStorePath, QStringList systemStorePaths, XdgFolde
 {
 }
 
-Registry Registry::FromEnvironment()
+Registry Registry::FromEnvironment(const QString &installDir)
 {
     XdgFolders xdg = XdgFolders::FromEnvironment();
     const QString tail = QStringLiteral("/Veltrano/Ordinalis.conf");
     QStringList system;
     for (const QString &d : xdg.configDirs)
         system << d + tail;
+    if (!installDir.isEmpty())
+        system << installDir + QStringLiteral("/Ordinalis.conf");
     const QString user = xdg.configHome + tail;
     return Registry(user, system, std::move(xdg));
 }

@@ -33,8 +33,9 @@ public:
                       XdgFolders desktop = XdgFolders::FromEnvironment());
 
     // $XDG_CONFIG_HOME/Veltrano/Ordinalis.conf over each
-    // $XDG_CONFIG_DIRS/Veltrano/Ordinalis.conf.
-    static Registry FromEnvironment();
+    // $XDG_CONFIG_DIRS/Veltrano/Ordinalis.conf, over the installation's own
+    // installDir/Ordinalis.conf (product values such as the download address).
+    static Registry FromEnvironment(const QString &installDir = QString());
 
     // True when the value was found; value then holds its text alone (the
     // Windows form's terminating NUL is not part of it). Untouched otherwise.
