@@ -8,8 +8,8 @@
 namespace vv {
 
 // A picture of more pixels than this is not decoded: it would hold the window
-// for seconds, and no preview needs it.
-inline constexpr qint64 kMaxPicturePixels = 40'000'000;
+// for seconds, and no preview needs it (a page at 300 dpi has 8.7 million).
+inline constexpr qint64 kMaxPicturePixels = 20'000'000;
 
 // The picture, or a null image when the file is missing, no picture, or too big.
 QImage ReadPicture(const QString &file);

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -343,9 +344,19 @@ private slots:
         type->setCurrentIndex(4); // no picture
         QCOMPARE(show->property("tag").toString(), m_install + "/DOCFORM4.DLL");
         QCOMPARE(colour(), QChar('b'));
+        // 25 megapixels, a few kilobytes on disk: not decoded, so no wait.
+        QImage huge(5000, 5000, QImage::Format_Mono);
+        huge.fill(0);
+        QVERIFY(huge.save(m_install + "/DOCFORM1.DLL", "PNG"));
+        QElapsedTimer timer;
+        timer.start();
+        type->setCurrentIndex(1);
+        QVERIFY(timer.elapsed() < 1000);
+        QCOMPARE(show->property("tag").toString(), m_install + "/DOCFORM1.DLL");
+        QCOMPARE(colour(), QChar('b'));
         editor->SelectTab(1);
         editor->SelectTab(4);
-        QCOMPARE(type->currentIndex(), 4);
+        QCOMPARE(type->currentIndex(), 1);
     }
 
     // The folders come from the settings store through the model.

@@ -5,6 +5,8 @@
 #include "IniFiles.h"
 #include "Library.h"
 #include "RecycleKillFiles.h"
+#include "Registry.h"
+#include "Settings.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -410,6 +412,10 @@ private slots:
                                                      << 12;
         QTest::newRow("hidden folders are no categories") << QStringList{".Trash-0", "Ümlaut", "Zoll"} << 2;
         QTest::newRow("no folders") << QStringList{} << 0;
+        QStringList many;
+        for (int i = 0; i < 500; ++i)
+            many << QStringLiteral("K%1").arg(i, 3, 10, QLatin1Char('0'));
+        QTest::newRow("500 folders, all written") << many << 500;
     }
     void updateDatabase()
     {
@@ -426,11 +432,13 @@ private slots:
         QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
         QVERIFY(!QFileInfo::exists(trashed("User.bak"))); // the old backup is gone for good
         QStringList cat, dir;
-        for (int i = 0; i < keys; ++i) {
+        for (int i = 0; i < qMin(keys, 12); ++i) {
             const QString key = QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'));
             cat << key + "=" + r.categories[i];
             dir << key + "=\\" + r.categories[i];
         }
+        if (keys > 12)
+            QCOMPARE(vv::ReadIniValue(m_user, "DIR", QString::number(keys)), "\\" + r.categories.last());
         QCOMPARE(Entries(m_user, "CAT"), cat);
         QCOMPARE(Entries(m_user, "DIR"), dir);
         if (folders.size() == 2)
@@ -573,6 +581,57 @@ private slots:
         QVERIFY(library().MakeWorkingCopy(m_templates + "/K", "Antrag.pdf").path != copy.path);
         QCOMPARE(library().MakeWorkingCopy(m_templates + "/K", "").status, vv::WorkingCopy::NoDocument);
         QCOMPARE(library().MakeWorkingCopy(m_templates + "/K", "Weg.pdf").status, vv::WorkingCopy::CopyFailed);
+    }
+
+    // The editor's folders and the download address from the settings store:
+    // the user's store over the installation's own file.
+    void settings_data()
+    {
+        QTest::addColumn<QStringList>("user");
+        QTest::addColumn<QStringList>("installation");
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("templates");
+        QTest::addColumn<QString>("download");
+        const QString d = vv::kDefaultDownloadAddress;
+        QTest::newRow("nothing stored") << QStringList() << QStringList() << "<install>/" << "<install>/Vorlagen" << d;
+        QTest::newRow("stored values") << QStringList{"Database=/srv/db", "InstallDir=<other>"}
+                                       << QStringList{"Download=file:///srv/Standard.zip"} << "/srv/db/"
+                                       << "<other>/Vorlagen" << "file:///srv/Standard.zip";
+        QTest::newRow("user's address wins") << QStringList{"Download=https://example.org/a.zip"}
+                                             << QStringList{"Download=file:///srv/Standard.zip"} << "<install>/"
+                                             << "<install>/Vorlagen" << "https://example.org/a.zip";
+        QTest::newRow("empty and missing folders") << QStringList{"Database=", "InstallDir=/nirgends/", "Download="}
+                                                   << QStringList() << "<install>/" << "<install>/Vorlagen" << d;
+    }
+    void settings()
+    {
+        QFETCH(QStringList, user);
+        QFETCH(QStringList, installation);
+        QFETCH(QString, database);
+        QFETCH(QString, templates);
+        QFETCH(QString, download);
+        const QString other = m_tmp.path() + "/andere";
+        QDir().mkpath(other + "/Vorlagen");
+        auto fill = [&](QString s) { return s.replace("<install>", m_install).replace("<other>", other); };
+        const QString userStore = m_tmp.path() + "/user.conf", installStore = m_install + "/Ordinalis.conf";
+        QFile::remove(userStore);
+        QFile::remove(installStore);
+        auto write = [&](const QString &file, const QStringList &values) {
+            QByteArray text = "[Software\\Veltrano\\Ordinalis]\n";
+            for (const QString &v : values)
+                text += fill(v).toUtf8() + "\n";
+            WriteAll(file, text);
+        };
+        write(userStore, user);
+        write(installStore, installation);
+        vv::Registry reg(userStore, {installStore});
+        QCOMPARE(vv::DatabaseFolder(reg, m_install), fill(database));
+        QCOMPARE(vv::TemplatesFolder(reg, m_install).folder, fill(templates));
+        QCOMPARE(vv::DownloadAddress(reg), QUrl(download));
+        // A missing "Database" is written once, with the program folder.
+        QString stored;
+        QCOMPARE(reg.ReadRegistryValue(vv::kProductKey, "Database", stored), true);
+        QCOMPARE(stored.isEmpty(), user.contains("Database="));
     }
 };
 

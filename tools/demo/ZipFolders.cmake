@@ -1,0 +1,10 @@
+# Packs the folders of the working directory into OUTPUT, as a zip archive.
+file(GLOB entries LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_BINARY_DIR} *)
+set(folders)
+foreach(e ${entries})
+  if(IS_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${e})
+    list(APPEND folders ${e})
+  endif()
+endforeach()
+file(REMOVE ${OUTPUT})
+file(ARCHIVE_CREATE OUTPUT ${OUTPUT} PATHS ${folders} FORMAT zip)
