@@ -211,6 +211,7 @@ QWidget *Editor::buildListFrame()
     m_fileList->setObjectName(QStringLiteral("LFilelist"));
     m_fileList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_fileList->setItemDelegate(new TabbedEntryDelegate(m_fileList));
+    m_fileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long entries are elided
     grid->addWidget(m_fileList, 1);
 
     auto *buttons = new QVBoxLayout;
