@@ -402,6 +402,8 @@ QString Root::categoryText() const { return m_category->currentText(); }
 
 void Root::selectCategoryIndex(int index) { m_category->setCurrentIndex(index); }
 
+void Root::selectDocumentIndex(int index) { m_files->setCurrentRow(index); }
+
 void Root::categorySelected()
 {
     BusyPointer busy;

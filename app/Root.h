@@ -44,7 +44,7 @@ public:
 
     // Public operations the other windows call.
     void AppClosed();
-    void NewDokument();
+    void NewDokument() override;
     void LoadCategory() override;
     int LoadPdfReader();
     int GetPdfReader();
@@ -65,6 +65,7 @@ public:
     int categoryIndex() const override;
     QString categoryText() const override;
     void selectCategoryIndex(int index) override;
+    void selectDocumentIndex(int index) override;
     const Services &services() const { return m_services; }
 
     // What the library editor uses of the main window.

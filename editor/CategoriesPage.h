@@ -12,6 +12,9 @@ public:
     int enabledButtons() const override { return Add | Remove; }
     QWidget *frame() const override;
     void Load() override;
+    void add() override;
+    void remove() override;
+    void save() override;
 };
 
 } // namespace vv

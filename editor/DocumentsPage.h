@@ -22,8 +22,16 @@ public:
     // A missing folder offers the download; the list then stays empty.
     void LoadCategoryDocuments();
 
+    // Hands the chosen document's place to the main window's add dialog
+    // and closes the editor.
+    void add() override;
+    void remove() override;
+    void favourite() override;
+    void save() override;
+
 private:
     bool m_filling = false;
+    QString m_folder; // the folder of the documents listed
 };
 
 } // namespace vv

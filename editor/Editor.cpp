@@ -229,11 +229,16 @@ QWidget *Editor::buildListFrame()
     buttons->addWidget(m_save);
     grid->addLayout(buttons);
 
-    // Each click goes to the page of the selected tab.
+    // Each click goes to the page of the selected tab. A click while an
+    // earlier command still pauses is dropped: no command runs twice over
+    // files it is changing.
     auto forward = [this](QPushButton *b, void (EditorPage::*action)()) {
         connect(b, &QPushButton::clicked, this, [this, action] {
-            if (m_tab >= 1)
-                (page(m_tab).*action)();
+            if (m_tab < 1 || m_commandRunning)
+                return;
+            m_commandRunning = true;
+            (page(m_tab).*action)();
+            m_commandRunning = false;
         });
     };
     forward(m_addFile, &EditorPage::add);
@@ -324,6 +329,8 @@ void Editor::setChangesMarker(int marker)
     m_changes = marker;
     m_winClose->setProperty("tag", QString::number(marker));
 }
+
+void Editor::enableSave() { m_save->setEnabled(true); }
 
 void Editor::WaitSeconds(double seconds) { vv::WaitSeconds(*m_services.clock, seconds); }
 

@@ -76,6 +76,9 @@ public:
     QListWidget *subjectList() const { return m_subject; }
     QWidget *listFrame() const;
     void WaitSeconds(double seconds);
+    EditorLink &link() const { return m_link; }
+    // The save button, once enabled, stays so until the editor closes.
+    void enableSave();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -107,6 +110,7 @@ private:
     bool m_updating = false;
     bool m_downloading = false;
     bool m_closing = false;
+    bool m_commandRunning = false;
     bool m_unloaded = false;
 
     QFrame *m_tabsFrame = nullptr;

@@ -19,6 +19,12 @@ public:
     virtual void setEditorStartTab(const QString &tab) = 0;
     // Puts the end marker into the host field, which ends the program at once.
     virtual void endThroughHostField() = 0;
+    // Selects by position in the main window's category and document lists,
+    // which shows that category or document there.
+    virtual void selectCategoryIndex(int index) = 0;
+    virtual void selectDocumentIndex(int index) = 0;
+    // The add-document dialog, modal.
+    virtual void NewDokument() = 0;
 };
 
 } // namespace vv

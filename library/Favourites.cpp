@@ -53,17 +53,20 @@ int Favourites::Add(const QString &category, const QString &fileName) const
     return slot;
 }
 
+int Favourites::SlotOfLabel(const QString &label) const
+{
+    for (int slot = 0; slot < kSlots; ++slot)
+        if (ReadIniValue(file(), kDocs, SlotKey(slot)) == label)
+            return slot;
+    return -1;
+}
+
 int Favourites::Rename(const QString &oldLabel, const QString &newLabel) const
 {
-    if (newLabel.isEmpty())
-        return -1;
-    for (int slot = 0; slot < kSlots; ++slot) {
-        if (ReadIniValue(file(), kDocs, SlotKey(slot)) == oldLabel) {
-            WriteIniValue(file(), kDocs, SlotKey(slot), CleanLabel(newLabel));
-            return slot;
-        }
-    }
-    return -1;
+    const int slot = newLabel.isEmpty() ? -1 : SlotOfLabel(oldLabel);
+    if (slot >= 0)
+        WriteIniValue(file(), kDocs, SlotKey(slot), CleanLabel(newLabel));
+    return slot;
 }
 
 Favourites::SaveResult Favourites::Save(const QList<Favourite> &favourites) const

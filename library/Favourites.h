@@ -34,6 +34,8 @@ public:
     // last four characters, path "\Vorlagen\" + category + "\" + file name.
     // The slot, or -1 when every slot is taken (nothing is written).
     int Add(const QString &category, const QString &fileName) const;
+    // The first slot labelled so, -1 when none is.
+    int SlotOfLabel(const QString &label) const;
     // The first slot labelled oldLabel gets newLabel; the path stays. The
     // slot, or -1 when none matches or newLabel is empty.
     int Rename(const QString &oldLabel, const QString &newLabel) const;

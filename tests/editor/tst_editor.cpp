@@ -4,22 +4,32 @@
 
 #include "../dialogs/DialogFixture.h"
 #include "Editor.h"
+#include "DragList.h"
+#include "HostLink.h"
 #include "Installation.h"
+#include "RecycleKillFiles.h"
 #include "PowerOfAttorneyPage.h"
 #include "Root.h"
 #include "Settings.h"
 #include "TabColumn.h"
+#include "WebSupports.h"
 #include "Twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <unistd.h>
+
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -370,6 +380,328 @@ private slots:
         QString stored;
         QVERIFY(m_fakes->registry->ReadRegistryValue(vv::kProductKey, "Database", stored));
         QCOMPARE(stored, m_install + "/");
+    }
+
+    // Tab 1: A (a PDF), B (empty), C, and B again under key 04.
+    void deleteCategory_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("content"); // a file put into the folder
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("styles");
+        QTest::addColumn<QStringList>("cat"); // "CAT" afterwards
+        QTest::addColumn<bool>("folderStays");
+        const QStringList all{"01=A", "02=B", "03=C", "04=B"}, withoutB{"01=A", "03=C", "04=B"};
+        QTest::newRow("empty, first of two keys") << "B" << "" << int(vv::vbYes) << "52" << withoutB << false;
+        QTest::newRow("pictures only, folder stays") << "B" << "x.gif" << int(vv::vbYes) << "52" << withoutB << true;
+        QTest::newRow("a PDF refuses") << "A" << "" << int(vv::vbYes) << "52 16" << all << true;
+        QTest::newRow("no") << "B" << "" << int(vv::vbNo) << "52" << all << true;
+        QTest::newRow("in no key") << "D" << "" << int(vv::vbYes) << "52" << all << false;
+        QTest::newRow("nothing selected") << "" << "" << int(vv::vbYes) << "" << all << true;
+    }
+    void deleteCategory()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, content);
+        QFETCH(int, answer);
+        QFETCH(QString, styles);
+        QFETCH(QStringList, cat);
+        QFETCH(bool, folderStays);
+        makeRoot();
+        const QString user = m_templates + "/User.dat";
+        QFile::remove(user);
+        for (const char *c : {"01=A", "02=B", "03=C", "04=B"}) {
+            const QStringList kv = QString(c).split('=');
+            vv::WriteIniValue(user, "CAT", kv[0], kv[1]);
+            vv::WriteIniValue(user, "DIR", kv[0], "\\" + kv[1]);
+            QDir().mkpath(m_templates + "/" + kv[1]);
+        }
+        QDir().mkpath(m_templates + "/D");
+        WriteAll(m_templates + "/A/a.pdf", SmallPdf("a"));
+        if (!content.isEmpty())
+            WriteAll(m_templates + "/" + name + "/" + content, "GIF89a");
+        const QByteArray before = ReadAll(user);
+        vv::Editor *editor = open("1");
+        auto *list = child<QListWidget>("LFilelist");
+        list->addItem("D"); // gone from the file since the tab was loaded
+        const auto found = list->findItems(name, Qt::MatchExactly);
+        if (name.isEmpty())
+            list->clearSelection();
+        else
+            list->setCurrentItem(found.first());
+        m_fakes->msg.answers << answer;
+        Click(editor, "bRemove");
+
+        QStringList shown;
+        for (const ShownMessage &m : m_fakes->msg.shown)
+            shown << QString::number(m.style);
+        QCOMPARE(shown.join(' '), styles);
+        if (!styles.isEmpty())
+            QCOMPARE(m_fakes->msg.shown.first().text,
+                     "Kategorien enthalten Dokumente (siehe Menüpunkt) und können nur gelöscht werden, wenn der "
+                     "Ordner keine Einträge mehr enthält. \n \nMöchten Sie ''" + name + "'' jetzt löschen ?");
+        QStringList catAfter;
+        for (int k = 1; k <= 4; ++k)
+            if (!vv::ReadIniValue(user, "CAT", QString("0%1").arg(k)).isEmpty())
+                catAfter << QString("0%1=").arg(k) + vv::ReadIniValue(user, "CAT", QString("0%1").arg(k));
+        QCOMPARE(catAfter, cat);
+        const bool deleted = styles == "52" && answer == vv::vbYes;
+        QCOMPARE(editor->deletedMarker(), deleted ? 1 : 0);
+        QCOMPARE(QFile::exists(m_templates + "/User.bak"), deleted); // no backup before the answer
+        if (deleted) {
+            QStringList names;
+            for (const QString &c : cat)
+                names << c.mid(3);
+            QCOMPARE(Entries(list), names);
+            QCOMPARE(QFileInfo::exists(m_templates + "/" + name), folderStays);
+        } else {
+            QCOMPARE(ReadAll(user), before);
+            QVERIFY(QFileInfo::exists(m_templates + "/" + (name.isEmpty() ? "B" : name)));
+        }
+    }
+
+    // Tab 2: the document and its ".gif" go to the trash, a ".jpg" stays.
+    void deleteDocument_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("left"); // in the folder afterwards
+        QTest::addColumn<QStringList>("trash");
+        const QStringList all{"Antrag.gif", "Antrag.jpg", "Antrag.pdf", "Ohne.pdf"};
+        QTest::newRow("with gif and jpg") << "Antrag.pdf" << int(vv::vbYes) << QStringList{"Antrag.jpg", "Ohne.pdf"}
+                                          << QStringList{"Antrag.gif", "Antrag.pdf"};
+        QTest::newRow("no preview") << "Ohne.pdf" << int(vv::vbYes) << QStringList{"Antrag.gif", "Antrag.jpg", "Antrag.pdf"}
+                                    << QStringList{"Ohne.pdf"};
+        QTest::newRow("no") << "Antrag.pdf" << int(vv::vbNo) << all << QStringList();
+        QTest::newRow("already gone") << "Ohne.pdf" << int(vv::vbYes) << QStringList{"Antrag.gif", "Antrag.jpg", "Antrag.pdf"}
+                                      << QStringList();
+    }
+    void deleteDocument()
+    {
+        QFETCH(QString, document);
+        QFETCH(int, answer);
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, trash);
+        makeRoot();
+        const QString folder = m_templates + "/Steuern";
+        for (const QString &f : Names(folder))
+            if (!f.startsWith("Antrag") && f != "Ohne.pdf")
+                QFile::remove(folder + "/" + f);
+        WriteSolidPicture(folder + "/Antrag.gif", kGifColour, "GIF");
+        QDir(vv::HomeTrashFolder()).removeRecursively();
+        vv::Editor *editor = open("2");
+        auto *list = child<QListWidget>("LFilelist");
+        QCOMPARE(Entries(list), (QStringList{"Antrag.pdf", "Ohne.pdf"}));
+        list->setCurrentItem(list->findItems(document, Qt::MatchExactly).first());
+        if (QTest::currentDataTag() == QByteArray("already gone"))
+            QFile::remove(folder + "/" + document);
+        m_fakes->msg.answers << answer;
+        Click(editor, "bRemove");
+        QCOMPARE(onlyMessage(), "Dokumente werden in den Papierkorb verschoben. Standard-Dokumente können unter den "
+                                "Optionen wiederhergestellt werden.\n \nDie ''" + document + "'' jetzt löschen ? |52| "
+                                "Veltrano Vorlagen-Bibliothek");
+        QCOMPARE(Names(folder), left);
+        QCOMPARE(Names(vv::HomeTrashFolder() + "/files"), trash);
+        QCOMPARE(list->count(), answer == vv::vbYes ? 1 : 2);
+        QCOMPARE(editor->deletedMarker(), answer == vv::vbYes ? 1 : 0);
+    }
+
+    // The add button on tab 2 selects the same places in the main window,
+    // opens the add dialog and closes the editor.
+    void handOver()
+    {
+        makeRoot();
+        vv::WriteIniValue(m_templates + "/User.dat", "CAT", "02", "");
+        Child<QComboBox>(m_root.get(), "LCategory")->clear();
+        Child<QComboBox>(m_root.get(), "LCategory")->addItems({"Steuern", "Leer"});
+        vv::Editor *editor = open("2");
+        child<QListWidget>("LSubject")->setCurrentRow(1);
+        child<QListWidget>("LSubject")->setCurrentRow(0);
+        child<QListWidget>("LFilelist")->setCurrentRow(2);
+        QString shownCategory, shownDocument;
+        bool editorHidden = false;
+        // Answers the add dialog once it runs modal.
+        std::function<void()> poll = [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || dialog->objectName() != "AddNew") {
+                QTimer::singleShot(10, poll);
+                return;
+            }
+            shownCategory = Child<QComboBox>(m_root.get(), "LCategory")->currentText();
+            shownDocument = m_root->selectedDocument();
+            editorHidden = !m_root->editor()->isVisible();
+            dialog->reject();
+        };
+        QTimer::singleShot(0, poll);
+        Click(editor, "bAddfile");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(shownCategory, "Steuern");
+        QCOMPARE(shownDocument, "Gif.pdf");
+        QVERIFY(editorHidden);
+        QVERIFY(!m_root->editor());
+        QVERIFY(m_root->isVisible());
+    }
+
+    // Tab 2's favourite button writes the highest free slot and shows tab 3.
+    void addFavourite_data()
+    {
+        QTest::addColumn<int>("taken"); // slots 0.. taken before
+        QTest::addColumn<QStringList>("usedSlots");
+        QTest::newRow("four taken") << 4 << QStringList{"0", "1", "2", "3", "8", "9"};
+        QTest::newRow("all taken") << 10 << QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    }
+    void addFavourite()
+    {
+        QFETCH(int, taken);
+        QFETCH(QStringList, usedSlots);
+        makeRoot();
+        const QString dat = m_install + "/VORLAGEN.DAT";
+        for (int i = 0; i < taken; ++i) {
+            vv::WriteIniValue(dat, "DOCS", QString::number(i), QString("Alt %1").arg(i));
+            vv::WriteIniValue(dat, "PDFFILE", QString::number(i), QString("\\Vorlagen\\Steuern\\%1.pdf").arg(i));
+        }
+        vv::Editor *editor = open("2");
+        for (const char *doc : {"Gif.pdf", "Ohne.pdf"}) {
+            editor->SelectTab(2);
+            child<QListWidget>("LFilelist")->setCurrentItem(
+                child<QListWidget>("LFilelist")->findItems(doc, Qt::MatchExactly).first());
+            Click(editor, "bFavoriten");
+        }
+        QStringList used;
+        for (int i = 0; i < 10; ++i)
+            if (!vv::ReadIniValue(dat, "PDFFILE", QString::number(i)).isEmpty())
+                used << QString::number(i);
+        QCOMPARE(used, usedSlots);
+        if (taken == 10) {
+            QCOMPARE(m_fakes->msg.shown.size(), 2);
+            QCOMPARE(m_fakes->msg.shown.first().text, "Es können maximal 10 Favoriten gespeichert werden. \n"
+                                                      "Löschen Sie bitte einen Eintrag aus den Favoriten.");
+            QCOMPARE(m_fakes->msg.shown.first().style, 16);
+            QCOMPARE(editor->tabNumber(), 2);
+            return;
+        }
+        QCOMPARE(editor->tabNumber(), 3);
+        QCOMPARE(vv::ReadIniValue(dat, "DOCS", "9"), "Gif");
+        QCOMPARE(vv::ReadIniValue(dat, "PDFFILE", "8"), "\\Vorlagen\\Steuern\\Ohne.pdf");
+        auto *list = child<QListWidget>("LFilelist");
+        QCOMPARE(list->count(), 6);
+        QVERIFY(list->item(4)->text().startsWith("Ohne\t"));
+        QVERIFY(!child<QPushButton>("bSpeichern")->isEnabled());
+        // A move enables saving; the save writes the list's order from slot 0.
+        list->setCurrentRow(5);
+        Click(editor, "BAufwärts");
+        QVERIFY(child<QPushButton>("bSpeichern")->isEnabled());
+        Click(editor, "bSpeichern");
+        QCOMPARE(vv::ReadIniValue(dat, "DOCS", "4") + "," + vv::ReadIniValue(dat, "DOCS", "5"), "Gif,Ohne");
+        QCOMPARE(editor->changesMarker(), 1);
+        QVERIFY(QFile::exists(m_install + "/VORLAGEN.BAK"));
+    }
+
+    // Tab 3: relabel, remove, show the path, and a file that cannot be written.
+    void favouritesTab()
+    {
+        makeRoot();
+        const QString dat = m_install + "/VORLAGEN.DAT";
+        const char *entries[][3] = {{"0", "Gleich", "\\Vorlagen\\Steuern\\Antrag.pdf"},
+                                    {"1", "Gleich", "\\Vorlagen\\Steuern\\Ohne.pdf"},
+                                    {"2", "Miete", "\\Vorlagen\\Verträge\\Mietvertrag.pdf"}};
+        for (const auto &e : entries) {
+            vv::WriteIniValue(dat, "DOCS", e[0], QString::fromUtf8(e[1]));
+            vv::WriteIniValue(dat, "PDFFILE", e[0], QString::fromUtf8(e[2]));
+        }
+        vv::Editor *editor = open("3");
+        auto *list = child<QListWidget>("LFilelist");
+        auto rightClick = [&] { QTest::mousePress(list->viewport(), Qt::RightButton, {}, QPoint(5, 5)); };
+
+        list->setCurrentRow(1);
+        m_fakes->msg.inputs << "Neu\tname" << "";
+        rightClick(); // the lower slot of the label changes, a TAB becomes a blank
+        rightClick(); // Cancel
+        QCOMPARE(m_fakes->msg.shown.size(), 2);
+        m_fakes->msg.shown.removeLast();
+        QCOMPARE(onlyMessage(), "Bitte geben Sie dem Eintrag eine Bezeichnung:|-1| Beschreibung");
+        m_fakes->msg.shown.clear();
+        QCOMPARE(vv::ReadIniValue(dat, "DOCS", "0") + "|" + vv::ReadIniValue(dat, "DOCS", "1"), "Neu name|Gleich");
+        QCOMPARE(list->currentRow(), 1);
+
+        list->setCurrentRow(2);
+        Click(editor, "bAddfile");
+        QCOMPARE(onlyMessage(), "\\Vorlagen\\Verträge\\Mietvertrag.pdf|64|Veltrano Vorlagen-Bibliothek");
+
+        const QByteArray before = ReadAll(dat);
+        QFile(dat).setPermissions(QFile::ReadOwner);
+        list->setCurrentRow(0);
+        Click(editor, "bRemove"); // the file cannot be written: it stays whole
+        QFile(dat).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        if (QFileInfo(dat).isWritable() && geteuid() != 0)
+            QCOMPARE(ReadAll(dat), before);
+        Click(editor, "bRemove"); // the save left the last entry selected
+        QCOMPARE(vv::ReadIniValue(dat, "PDFFILE", "0"), "\\Vorlagen\\Steuern\\Ohne.pdf");
+        QCOMPARE(vv::ReadIniValue(dat, "PDFFILE", "1"), "");
+        QCOMPARE(editor->changesMarker(), 1);
+    }
+
+    // After a save, OK on the restart message starts the relay, which starts
+    // the program again once this one has ended: real relay, real program.
+    void restartThroughTheRelay()
+    {
+        makeRoot();
+        const QString install = m_tmp.path() + "/Geschäftsstelle Süd";
+        MakeInstallation(install);
+        for (const char *program : {"vorlagen", "APPRELAY.EXE"})
+            QVERIFY(QFile::copy(QStringLiteral(VV_INSTALL_DIR "/") + program, install + "/" + program));
+        vv::SystemProcess process;
+        vv::Services services = m_fakes->services();
+        services.process = &process;
+        m_root = std::make_unique<vv::Root>(install, services);
+        QVERIFY(m_root->Load());
+        // This test stands in for the running program until the editor has ended it.
+        auto running = std::make_unique<vv::HostLinkServer>();
+        QVERIFY(running->listen(install));
+
+        vv::Editor *editor = open("3");
+        editor->enableSave();
+        Click(editor, "bSpeichern");
+        closeEditor();
+        QCOMPARE(m_fakes->msg.shown.last().text, "Die Änderungen werden nach dem Neustart von Ordinalis wirksam. ");
+        QCOMPARE(m_fakes->exit.exitNowCodes, QList<int>{0});
+        // A relay that did not wait would start a program that finds this
+        // one answering and ends at once; nothing would answer afterwards.
+        QTest::qWait(500);
+        running.reset();
+
+        bool restarted = false;
+        for (int i = 0; i < 100 && !restarted; ++i, QTest::qWait(100))
+            restarted = vv::SendHostText(install, "$Start$", 500) == vv::HostSendResult::Delivered;
+        QVERIFY(restarted);
+        QCOMPARE(vv::SendHostText(install, "$Ende$"), vv::HostSendResult::Delivered);
+        for (int i = 0; i < 50 && vv::HostLinkAnswers(install, 200); ++i)
+            QTest::qWait(100);
+        QVERIFY(!vv::HostLinkAnswers(install, 200));
+    }
+
+    // The save button off the favourites tab: on tab 1 the index in the
+    // list's order, each name with its folder; on tab 2 only the backups.
+    void saveCategoryOrder()
+    {
+        makeRoot();
+        const QString user = m_templates + "/User.dat";
+        vv::WriteIniValue(user, "DIR", "03", "\\Leerordner");
+        vv::Editor *editor = open("3");
+        editor->enableSave();
+        editor->SelectTab(2);
+        const QByteArray before = ReadAll(user);
+        Click(editor, "bSpeichern");
+        QCOMPARE(ReadAll(user), before);
+        QCOMPARE(ReadAll(m_templates + "/User.tmp"), before);
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
+        editor->SelectTab(1);
+        vv::MoveItemTo(child<QListWidget>("LFilelist"), 0); // Steuern stays first
+        child<QListWidget>("LFilelist")->setCurrentRow(2);
+        vv::MoveItemTo(child<QListWidget>("LFilelist"), 0);
+        Click(editor, "bSpeichern");
+        QCOMPARE(vv::ReadIniValue(user, "CAT", "01") + "," + vv::ReadIniValue(user, "DIR", "01"), "Leer,\\Leerordner");
+        QCOMPARE(vv::ReadIniValue(user, "CAT", "02") + "," + vv::ReadIniValue(user, "DIR", "02"), "Steuern,Steuern");
     }
 };
 
