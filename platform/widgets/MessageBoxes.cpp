@@ -45,6 +45,8 @@ int AnswerForButton(QMessageBox::StandardButton button)
 int QtMessageBox::MsgBox(QWidget *owner, const QString &text, int style, const QString &title)
 {
     QMessageBox box(IconForStyle(style), title, text, ButtonsForStyle(style), owner);
+    // Names of files and categories are shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     // The busy pointer of a running command must not hide the buttons' pointer.
     const bool busy = QApplication::overrideCursor() != nullptr;
     if (busy)
