@@ -551,6 +551,16 @@ private slots:
         QCOMPARE(docs.size(), used + 1);
         QCOMPARE(docs.last(), QString::number(used) + "=Mein Antrag");
         QCOMPARE(Entries(dat, "PDFFILE").last(), QString::number(used) + "=\\Vorlagen\\Steuern\\Antrag.pdf");
+
+        // Eleven entries keep ten; a TAB typed into a label becomes a blank.
+        QCOMPARE(fav.Rename("Mein Antrag", "Mein\tAntrag"), used); // saved into the first free place
+        QCOMPARE(fav.Load().last().label, QString("Mein Antrag"));
+        QList<vv::Favourite> eleven;
+        for (int i = 0; i < 11; ++i)
+            eleven.append({-1, QString("E%1").arg(i), QString("\\Vorlagen\\K\\E%1.pdf").arg(i)});
+        QCOMPARE(fav.Save(eleven).stored, 10);
+        QCOMPARE(Entries(dat, "PDFFILE").size(), 10);
+        QCOMPARE(Entries(dat, "DOCS").last(), QString("9=E9"));
     }
 
     void favouritesSaveLimits()
