@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QListWidget>
 #include <QTest>
 #include <QWidget>
 
@@ -34,6 +35,14 @@ inline QString OnlyMessage(const FakeMessageBox &msg)
 
 inline QStringList Names(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
+inline QStringList ItemTexts(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
 // CAT 01 Steuern, 02 Verträge, (03 missing), 04 Leer, 05 Fehlt (no folder).
 // Returns the templates folder below install.
 inline QString MakeLibrary(const QString &install)
@@ -53,6 +62,7 @@ inline QString MakeLibrary(const QString &install)
     return templates;
 }
 
+// Over an installation made by MakeInstallation.
 class FakeMainWindow : public QWidget, public vv::MainWindowLink {
 public:
     explicit FakeMainWindow(const QString &install) : m_install(install), m_library(vv::LibraryPaths(install)) {}
@@ -65,7 +75,7 @@ public:
     QString selectedDocument() const override { return document; }
     void LoadCategory() override { ++loads; }
 
-    QStringList categories{"Steuern", "Verträge", "Leer", "Fehlt"};
+    QStringList categories{"Steuern", "Verträge", "Leer"};
     int index = 0;
     QString document;
     QList<int> selected;
