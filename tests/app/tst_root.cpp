@@ -39,17 +39,13 @@ class TestRoot : public QObject {
     QString m_install, m_templates, m_user;
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<vv::Root> m_root;
-    vv::SystemProcess m_realProcess;
 
     // A fresh window and fakes per test, so no test sees another's answers.
-    bool makeRoot(vv::ProcessSeam *process = nullptr)
+    bool makeRoot()
     {
         m_root.reset();
         m_fakes = std::make_unique<FakeServices>(m_tmp.path() + "/fakes");
-        vv::Services services = m_fakes->services();
-        if (process)
-            services.process = process;
-        m_root = std::make_unique<vv::Root>(m_install, services);
+        m_root = std::make_unique<vv::Root>(m_install, m_fakes->services());
         return m_root->Load();
     }
     template <class T> T *child(const char *name) { return Child<T>(m_root.get(), name); }
@@ -364,41 +360,6 @@ private slots:
         QString stored;
         QVERIFY(m_fakes->registry->ReadRegistryValue(vv::kProductKey, "PdfEditor", stored));
         QCOMPARE(stored, viewer); // found once, kept for the next time
-    }
-
-    void realViewerAndPrinterGetTheCopy_data()
-    {
-        QTest::addColumn<bool>("print");
-        QTest::newRow("open") << false;
-        QTest::newRow("print through lp") << true;
-    }
-    void realViewerAndPrinterGetTheCopy()
-    {
-        QFETCH(bool, print);
-        // A viewer and an lp that write the arguments they were given.
-        const QString bin = m_tmp.path() + "/bin", log = m_tmp.path() + "/arguments.log";
-        QFile::remove(log);
-        for (const QString &name : {QString("viewer"), QString("lp")}) {
-            WriteAll(bin + "/" + name, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"" + name.toUtf8()
-                                           + ":$a\" >> '" + QFile::encodeName(log) + "'; done\n");
-            QFile::setPermissions(bin + "/" + name, QFile::permissions(bin + "/" + name) | QFile::ExeOwner);
-        }
-        const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
-        makeRoot(&m_realProcess);
-        m_fakes->registry->WriteRegistryValue(vv::kProductKey, "PdfEditor", bin + "/viewer");
-        printSwitch()->setChecked(print);
-        doubleClickPreview();
-        qputenv("PATH", oldPath);
-
-        QTRY_VERIFY(ReadAll(log).endsWith(".pdf\n"));
-        const QString last = QString::fromUtf8(ReadAll(log)).split('\n', Qt::SkipEmptyParts).last();
-        const QString prefix = print ? "lp:" : "viewer:";
-        QVERIFY2(last.startsWith(prefix), qPrintable(last));
-        const QString copy = last.mid(prefix.size());
-        QCOMPARE(QFileInfo(copy).path(), m_tmp.path() + "/temp");
-        QCOMPARE(ReadAll(copy), ReadAll(m_templates + "/Steuern/Antrag.pdf"));
-        QVERIFY(m_fakes->msg.shown.isEmpty());
     }
 
     // Mouse commands open the menu where the mouse is, the hint button and
