@@ -32,6 +32,17 @@
 
 using namespace vvtest;
 
+namespace {
+
+// Colour in the middle of the label's picture, '-' without one.
+QChar Colour(const QLabel *label)
+{
+    const QImage img = label->pixmap().toImage();
+    return img.isNull() ? QChar('-') : ColourName(img.pixelColor(img.width() / 2, img.height() / 2));
+}
+
+} // namespace
+
 class TestRoot : public QObject {
     Q_OBJECT
 
@@ -60,10 +71,11 @@ class TestRoot : public QObject {
             out << files()->item(i)->text();
         return out;
     }
-    QChar previewColour()
+    // "current document|help text|preview colour"
+    QString shown()
     {
-        const QImage img = child<QLabel>("pImage")->pixmap().toImage();
-        return img.isNull() ? QChar('-') : ColourName(img.pixelColor(img.width() / 2, img.height() / 2));
+        const QListWidgetItem *current = files()->currentItem();
+        return (current ? current->text() : QString()) + "|" + infos()->text() + "|" + Colour(child<QLabel>("pImage"));
     }
     QString onlyMessage() { return OnlyMessage(m_fakes->msg); }
     void selectDocument(const QString &name)
@@ -113,24 +125,6 @@ private slots:
 
     void cleanup() { m_root.reset(); }
 
-    void startUpShowsFirstDocumentThenCategoryHelp()
-    {
-        makeRoot();
-        QCOMPARE(child<QLabel>("LDatabase")->text(), m_install + "/");
-        QCOMPARE(files()->currentItem()->text() + "|" + infos()->text(), QString("Antrag.pdf|Antrag ausfüllen"));
-        QCOMPARE(previewColour(), QChar('r'));
-        QVERIFY(child<QLineEdit>("Text1")->isHidden());
-        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("$Start$"));
-        m_root->resize(700, 500);
-        QVERIFY(child<QPushButton>("BBeenden")->y() >= m_root->height()); // out of view, still the Esc button
-        QVERIFY(m_fakes->msg.shown.isEmpty());
-
-        categories()->setCurrentIndex(2); // an empty category shows its own help text
-        QCOMPARE(files()->count(), 0);
-        QCOMPARE(infos()->text(), QStringLiteral("Hilfe Leer"));
-        QCOMPARE(previewColour(), QChar('-'));
-    }
-
     void missingTemplatesFolderEndsWithoutWriting()
     {
         QDir(m_templates).removeRecursively();
@@ -140,6 +134,65 @@ private slots:
                                                " Ordinalis Veltrano Vorlagen-Bibliothek"));
         m_root->close(); // a late close must not write either
         QVERIFY(!QDir(m_templates).exists());
+    }
+
+    // What the window shows at the start and after choosing categories, then
+    // a document.
+    void selection_data()
+    {
+        QTest::addColumn<QString>("dir3"); // "DIR" of the third category; null: as made
+        QTest::addColumn<QList<int>>("chosen");
+        QTest::addColumn<QString>("document"); // "" none chosen
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("asked"); // the missing-folder question
+        const QStringList steuern{"Antrag.pdf", "Beide.pdf", "Gif.pdf", "Kaputt.pdf", "Ohne.pdf"};
+        const QStringList vertraege{"Mietvertrag.pdf"};
+        const QString asMade;
+        QTest::newRow("start: first document with its help")
+            << asMade << QList<int>{} << "" << steuern << "Antrag.pdf|Antrag ausfüllen|r" << false;
+        QTest::newRow("gif preview, no help text") << asMade << QList<int>{} << "Gif.pdf" << steuern << "Gif.pdf||b" << false;
+        QTest::newRow("unreadable preview") << asMade << QList<int>{} << "Kaputt.pdf" << steuern << "Kaputt.pdf||-" << false;
+        QTest::newRow("empty category shows its own help") << asMade << QList<int>{2} << "" << QStringList{}
+                                                           << "|Hilfe Leer|-" << false;
+        QTest::newRow("empty DIR keeps the previous folder") << "" << QList<int>{1, 2} << "" << vertraege
+                                                             << "Mietvertrag.pdf||g" << false;
+        QTest::newRow("missing folder: the list stays") << "\\Fehlt" << QList<int>{1, 2} << "" << vertraege
+                                                        << "Mietvertrag.pdf||-" << true;
+    }
+    void selection()
+    {
+        QFETCH(QString, dir3);
+        QFETCH(QList<int>, chosen);
+        QFETCH(QString, document);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, shown);
+        QFETCH(bool, asked);
+        if (!dir3.isNull())
+            vv::WriteIniValue(m_user, "DIR", "03", dir3);
+        QVERIFY(makeRoot());
+        QCOMPARE(child<QLabel>("LDatabase")->text(), m_install + "/");
+        QVERIFY(child<QLineEdit>("Text1")->isHidden());
+        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("$Start$"));
+        m_root->resize(700, 500);
+        QVERIFY(child<QPushButton>("BBeenden")->y() >= m_root->height()); // out of view, still the Esc button
+
+        m_fakes->msg.answers.enqueue(vv::vbCancel);
+        for (int index : chosen)
+            categories()->setCurrentIndex(index);
+        if (!document.isEmpty())
+            selectDocument(document);
+        QCOMPARE(ItemTexts(files()), listed);
+        QCOMPARE(this->shown(), shown);
+        QCOMPARE(m_fakes->msg.shown.size(), asked ? 1 : 0);
+        if (asked) {
+            const ShownMessage m = m_fakes->msg.shown.first();
+            QCOMPARE(QString::number(m.style) + m.title, QStringLiteral("17 Veltrano Vorlagen-Bibliothek"));
+            QVERIFY(m.text.startsWith("Während der Installation von Ordinalis"));
+            QVERIFY(m.text.endsWith("\n \nMöchten Sie die den Download jetzt starten und die Einstellungen öffnen ?"));
+            QVERIFY(!m_root->editor());
+        }
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     // The stored print switch is read as a number at the start and written back
@@ -210,63 +263,6 @@ private slots:
         const bool exits = end == "$Ende$" || end == "box";
         QCOMPARE(m_fakes->exit.exitNowCodes, exits ? QList<int>{0} : QList<int>{});
         QCOMPARE(m_fakes->exit.quitCodes, QList<int>{0});
-    }
-
-    void categoryFolderFromDir_data()
-    {
-        QTest::addColumn<QString>("dir");
-        QTest::addColumn<QStringList>("listed"); // empty: refused
-        const QStringList steuern{"Antrag.pdf", "Beide.pdf", "Gif.pdf", "Kaputt.pdf", "Ohne.pdf"};
-        QTest::newRow("no leading backslash") << "Steuern" << steuern;
-        QTest::newRow("folder in other case") << "\\STEUERN" << steuern;
-        QTest::newRow("empty keeps the folder") << "" << QStringList{"Mietvertrag.pdf"};
-        QTest::newRow("missing folder") << "\\Fehlt" << QStringList{};
-        QTest::newRow("parent folder") << "\\..\\Vorlagen\\Steuern" << QStringList{};
-    }
-    void categoryFolderFromDir()
-    {
-        QFETCH(QString, dir);
-        QFETCH(QStringList, listed);
-        vv::WriteIniValue(m_user, "DIR", "03", dir);
-        makeRoot();
-        categories()->setCurrentIndex(1); // Verträge, to have a previous folder
-        m_fakes->msg.answers.enqueue(vv::vbCancel);
-        categories()->setCurrentIndex(2);
-        const bool refused = listed.isEmpty(); // the previous list stays, the preview empties
-        QCOMPARE(entries(), refused ? QStringList{"Mietvertrag.pdf"} : listed);
-        QCOMPARE(m_fakes->msg.shown.size(), refused ? 1 : 0);
-        if (refused) {
-            const ShownMessage m = m_fakes->msg.shown.first();
-            QCOMPARE(QString::number(m.style) + m.title, QStringLiteral("17 Veltrano Vorlagen-Bibliothek"));
-            QVERIFY(m.text.startsWith("Während der Installation von Ordinalis"));
-            QVERIFY(m.text.endsWith("\n \nMöchten Sie die den Download jetzt starten und die Einstellungen öffnen ?"));
-            QCOMPARE(previewColour(), QChar('-'));
-        }
-        QVERIFY(!QApplication::overrideCursor());
-    }
-
-    void previewChoice_data()
-    {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<QChar>("shown");
-        QTest::newRow("jpg beats gif") << "Beide.pdf" << QChar('r');
-        QTest::newRow("none: fallback") << "Ohne.pdf" << QChar('g');
-        QTest::newRow("jpg not a picture") << "Kaputt.pdf" << QChar('-');
-        QTest::newRow("extensions in other case") << "Gross.pdf" << QChar('b');
-    }
-    void previewChoice()
-    {
-        QFETCH(QString, document);
-        QFETCH(QChar, shown);
-        WriteAll(m_templates + "/Steuern/Gross.pdf", SmallPdf("Gross"));
-        WriteSolidPicture(m_templates + "/Steuern/Gross.Gif", kGifColour, "GIF");
-        makeRoot();
-        selectDocument("Gif.pdf");
-        selectDocument(document);
-        QCOMPARE(previewColour(), shown);
-        // A document without its own help text empties the label.
-        QCOMPARE(infos()->text(), document == "Antrag.pdf" ? QString("Antrag ausfüllen") : QString());
-        QVERIFY(!QApplication::overrideCursor());
     }
 
     // Every row opens twice: each time a fresh copy, or each time the same failure.
