@@ -1,13 +1,11 @@
 // The main window built over a temporary installation with every seam faked:
-// what the lists, the preview and the user file show after each command.
+// what the lists, the preview and the messages show after each command.
 
 #include "../dialogs/DialogFixture.h"
-#include "Clock.h"
-#include "Twips.h"
 #include "IniFiles.h"
 #include "Installation.h"
 #include "Root.h"
-#include "TestSupport.h"
+#include "Twips.h"
 #include "WebSupports.h"
 
 #include <QAction>
@@ -18,14 +16,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
 #include <functional>
 #include <memory>
@@ -64,42 +59,30 @@ class TestRoot : public QObject {
     QListWidget *files() { return child<QListWidget>("LDateien"); }
     QLabel *infos() { return child<QLabel>("LInfos"); }
     QCheckBox *printSwitch() { return child<QCheckBox>("BAusdrucken"); }
-    QStringList entries()
-    {
-        QStringList out;
-        for (int i = 0; i < files()->count(); ++i)
-            out << files()->item(i)->text();
-        return out;
-    }
     // "current document|help text|preview colour"
     QString shown()
     {
         const QListWidgetItem *current = files()->currentItem();
         return (current ? current->text() : QString()) + "|" + infos()->text() + "|" + Colour(child<QLabel>("pImage"));
     }
-    QString onlyMessage() { return OnlyMessage(m_fakes->msg); }
     void selectDocument(const QString &name)
     {
         const auto found = files()->findItems(name, Qt::MatchExactly);
         QVERIFY2(!found.isEmpty(), qPrintable(name));
         files()->setCurrentItem(found.first());
     }
-    void doubleClickPreview() { QTest::mouseDClick(child<QLabel>("pImage"), Qt::LeftButton); }
     void trigger(const char *entry) { child<QAction>(entry)->trigger(); }
 
-    // Answers the next modal dialog the command opens, while its exec() runs.
-    void whenModal(const char *name, std::function<void(QDialog *)> act)
+    // Acts on the next modal dialog while its exec() runs.
+    void whenModal(std::function<void(QDialog *)> act)
     {
         auto tries = std::make_shared<int>(0);
         auto poll = std::make_shared<std::function<void()>>();
         *poll = [=] {
-            auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (dlg && dlg->objectName() == QLatin1String(name))
+            if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
                 act(dlg);
             else if (++*tries < 200)
                 QTimer::singleShot(10, *poll);
-            else if (QApplication::activeModalWidget())
-                QApplication::activeModalWidget()->close();
         };
         QTimer::singleShot(0, *poll);
     }
@@ -129,9 +112,9 @@ private slots:
     {
         QDir(m_templates).removeRecursively();
         QVERIFY(!makeRoot());
-        QCOMPARE(onlyMessage(), QStringLiteral("Die Dokumente sind nicht vorhanden oder wurden verschoben.  \n"
-                                               "Die Anwendung kann nicht ordnungsgemäss arbeiten.|16|"
-                                               " Ordinalis Veltrano Vorlagen-Bibliothek"));
+        QCOMPARE(OnlyMessage(m_fakes->msg), QStringLiteral("Die Dokumente sind nicht vorhanden oder wurden verschoben.  \n"
+                                                           "Die Anwendung kann nicht ordnungsgemäss arbeiten.|16|"
+                                                           " Ordinalis Veltrano Vorlagen-Bibliothek"));
         m_root->close(); // a late close must not write either
         QVERIFY(!QDir(m_templates).exists());
     }
@@ -340,7 +323,7 @@ private slots:
         QPoint expected = m_root->mapToGlobal(QPoint(vv::TwipsToPixelsX(3825), vv::TwipsToPixelsY(2650)));
         const bool second = where.startsWith("right click");
         if (where == "bDocument") {
-            child<QToolButton>("bDocument")->click();
+            Click(m_root.get(), "bDocument");
         } else if (where == "tDocument") {
             QTest::mouseClick(child<QLabel>("tDocument"), Qt::LeftButton);
         } else {
@@ -370,116 +353,94 @@ private slots:
                                      "mnuVerschieben=&Verschieben ... ", "mnuBearbeiten=&Bearbeiten ...", "-",
                                      "mnuLöschen=&Löschen ... "}));
         // The hidden holder tells the library editor which page to open.
-        QAction *holder = child<QAction>("mnxKatEditor");
-        QCOMPARE(holder->text(), QStringLiteral("1"));
         trigger("mnuFavoriten");
-        QCOMPARE(holder->text(), QStringLiteral("3"));
         trigger("mnuKategorie");
-        QCOMPARE(holder->text(), QStringLiteral("1"));
+        QCOMPARE(child<QAction>("mnxKatEditor")->text(), QStringLiteral("1"));
     }
-    void addThroughTheMenu()
+
+    // The document commands on the selected Gif.pdf: the dialog they open,
+    // the message, and what the window shows afterwards.
+    void documentCommands_data()
     {
+        QTest::addColumn<QString>("command"); // a menu entry, or LInfos: the double-click on the help text
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("opened");  // title|name|picture of AddNew, title|row of MoveTo
+        QTest::addColumn<QString>("message"); // text|style|title
+        QTest::addColumn<QString>("after");   // category|current document|help text
+        QTest::addColumn<QString>("stored");  // document=help text; "" the user file unchanged
+        QTest::addColumn<QStringList>("files"); // below the templates folder afterwards
+        const QString ask = "Möchten Sie die Informationen für das ausgewählte Dokument ändern. |36| Dokumente bearbeiten";
+        const QString none = "0 messages", reloaded = "0|Antrag.pdf|Antrag ausfüllen";
+        const QString added = "Neuer Antrag \"Ö\".";
+        QTest::newRow("add") << "mnuHinzufügen" << true << "Hinzufügen||-" << none << reloaded
+                             << added + "pdf=Neu zweite Zeile" << QStringList{"Steuern/" + added + "pdf", "Steuern/" + added + "gif"};
+        QTest::newRow("edit") << "mnuBearbeiten" << true << "Bearbeiten|Gif.pdf|b" << ask << reloaded
+                              << "Gif.pdf=Neu zweite Zeile" << QStringList{"Steuern/Gif.pdf"};
+        QTest::newRow("edit, cancel") << "mnuBearbeiten" << false << "Bearbeiten|Gif.pdf|b" << none << "0|Gif.pdf|" << ""
+                                      << QStringList{"Steuern/Gif.pdf"};
+        QTest::newRow("double-click on the help text") << "LInfos" << true << "Bearbeiten|Gif.pdf|b" << ask << reloaded
+                                                       << "Gif.pdf=Neu zweite Zeile" << QStringList{"Steuern/Gif.pdf"};
+        QTest::newRow("move") << "mnuVerschieben" << true << "Dokumente verschieben|0"
+                              << "Das Dokument wurde in die neue Kategorie verschoben:\n\r''Verträge''. |64|Dokumente verschieben "
+                              << "1|Gif.pdf|" << "" << QStringList{"Verträge/Gif.pdf", "Verträge/Gif.gif"};
+        QTest::newRow("delete is refused")
+            << "mnuLöschen" << false << ""
+            << "Das Dokument ''Gif.pdf'' konnte nicht gelöscht werden, weil Funktion noch nicht verfügbar !\r\r"
+               "Der Vorgang wurde abgebrochen.|16|Veltrano Vorlagen-Bibliothek"
+            << "0|Gif.pdf|" << "" << QStringList{"Steuern/Gif.pdf"};
+    }
+    void documentCommands()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, ok);
+        QFETCH(QString, opened);
+        QFETCH(QString, message);
+        QFETCH(QString, after);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, files);
         makeRoot();
-        const QString source = m_tmp.path() + "/Eingang/Neuer Antrag \"Ö\".pdf";
+        const QString source = m_tmp.path() + "/Eingang/Neuer Antrag \"Ö\".pdf", picture = m_tmp.path() + "/Eingang/bild.gif";
         WriteAll(source, SmallPdf("neu"));
-        const QString picture = m_tmp.path() + "/Eingang/bild.gif";
         WriteSolidPicture(picture, kGifColour, "GIF");
         m_fakes->fileDialog.choices << source << picture;
-        const QByteArray before = ReadAll(m_user);
-        whenModal("AddNew", [&](QDialog *dlg) {
-            QCOMPARE(dlg->windowTitle(), QStringLiteral("Hinzufügen"));
-            Click(dlg, "bDateiwahl");
-            QTest::mouseClick(dlg->findChild<QWidget *>("pVorschau"), Qt::LeftButton);
-            dlg->findChild<QPlainTextEdit *>("tHilfetext")->setPlainText("Neuer Antrag\nzweite Zeile");
-            Click(dlg, "bHinzufügen");
-        });
-        trigger("mnuHinzufügen");
-
-        const QString folder = m_templates + "/Steuern/Neuer Antrag \"Ö\".";
-        QCOMPARE(ReadAll(folder + "pdf"), ReadAll(source));
-        QCOMPARE(ReadAll(folder + "gif"), ReadAll(picture));
-        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Neuer Antrag \"Ö\".pdf"), QStringLiteral("Neuer Antrag zweite Zeile"));
-        QVERIFY(entries().contains("Neuer Antrag \"Ö\".pdf"));
-        QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
-        QVERIFY(m_fakes->clock.reads > 0);
-        QVERIFY(!QApplication::overrideCursor());
-    }
-
-    void editThroughTheMenuAndTheHelpText_data()
-    {
-        QTest::addColumn<bool>("menu");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("menu, OK") << true << true;
-        QTest::newRow("menu, cancel") << true << false;
-        QTest::newRow("double-click on the help text, OK") << false << true;
-    }
-    void editThroughTheMenuAndTheHelpText()
-    {
-        QFETCH(bool, menu);
-        QFETCH(bool, ok);
-        makeRoot();
-        selectDocument("Gif.pdf"); // no help text yet
-        QCOMPARE(infos()->text(), QString());
-        const QByteArray before = ReadAll(m_user);
-        whenModal("AddNew", [&](QDialog *dlg) {
-            QCOMPARE(dlg->windowTitle(), QStringLiteral("Bearbeiten"));
-            QCOMPARE(dlg->findChild<QLineEdit *>("tFilename")->text(), QStringLiteral("Gif.pdf"));
-            QVERIFY(!dlg->findChild<QLabel *>("pImage")->pixmap().isNull());
-            dlg->findChild<QPlainTextEdit *>("tHilfetext")->setPlainText("Mit GIF-Vorschau");
-            Click(dlg, ok ? "bHinzufügen" : "bAbbrechen");
-        });
-        if (menu)
-            trigger("mnuBearbeiten");
-        else
-            QTest::mouseDClick(infos(), Qt::LeftButton);
-        if (ok) {
-            QCOMPARE(m_fakes->msg.shown.size(), 1); // the document exists: asked first
-            QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Gif.pdf"), QStringLiteral("Mit GIF-Vorschau"));
-            // The category was reloaded, so the text shown must belong to the
-            // document the list now selects.
-            QVERIFY(files()->currentItem() && files()->currentItem()->text() != "Gif.pdf");
-            QCOMPARE(infos()->text(), vv::ReadIniValue(m_user, "INFO", files()->currentItem()->text()));
-        } else {
-            QCOMPARE(ReadAll(m_user), before);
-            QCOMPARE(infos()->text(), QString());
-        }
-    }
-
-    void moveThroughTheMenu()
-    {
-        makeRoot();
         selectDocument("Gif.pdf");
-        const QByteArray pdf = ReadAll(m_templates + "/Steuern/Gif.pdf");
-        const QByteArray gif = ReadAll(m_templates + "/Steuern/Gif.gif");
-        whenModal("MoveTo", [&](QDialog *dlg) {
-            QCOMPARE(dlg->windowTitle(), QStringLiteral("Dokumente verschieben"));
-            dlg->findChild<QListWidget *>("LCategory")->setCurrentRow(1);
-            Click(dlg, "bHinzufügen");
-        });
-        trigger("mnuVerschieben");
-
-        const QString trash = m_tmp.path() + "/home/.local/share/Trash";
-        for (const QString &name : {QString("Gif.pdf"), QString("Gif.gif")}) {
-            QVERIFY(!QFile::exists(m_templates + "/Steuern/" + name));
-            QCOMPARE(ReadAll(m_templates + "/Verträge/" + name), name.endsWith("pdf") ? pdf : gif);
-            QCOMPARE(ReadAll(trash + "/files/" + name), name.endsWith("pdf") ? pdf : gif);
-            QVERIFY(QFile::exists(trash + "/info/" + name + ".trashinfo"));
+        const QByteArray before = ReadAll(m_user);
+        QString seen;
+        if (!opened.isEmpty()) {
+            whenModal([&](QDialog *dlg) {
+                auto *name = dlg->findChild<QLineEdit *>("tFilename");
+                auto *list = dlg->findChild<QListWidget *>("LCategory");
+                seen = dlg->windowTitle() + "|"
+                       + (name ? name->text() + "|" + Colour(dlg->findChild<QLabel *>("pImage")) : QString::number(list->currentRow()));
+                if (command == "mnuHinzufügen") {
+                    Click(dlg, "bDateiwahl");
+                    QTest::mouseClick(dlg->findChild<QWidget *>("pVorschau"), Qt::LeftButton);
+                }
+                if (name)
+                    dlg->findChild<QPlainTextEdit *>("tHilfetext")->setPlainText("Neu\nzweite Zeile");
+                else
+                    list->setCurrentRow(1);
+                Click(dlg, ok ? "bHinzufügen" : "bAbbrechen");
+            });
         }
-        QCOMPARE(categories()->currentIndex(), 1);
-        QCOMPARE(entries(), (QStringList{"Gif.pdf", "Mietvertrag.pdf"}));
-        QCOMPARE(onlyMessage(), QStringLiteral("Das Dokument wurde in die neue Kategorie verschoben:\n\r''Verträge''. "
-                                               "|64|Dokumente verschieben "));
-        QDir(trash).removeRecursively();
-    }
+        if (command == "LInfos")
+            QTest::mouseDClick(infos(), Qt::LeftButton);
+        else
+            trigger(command.toUtf8().constData());
 
-    void deleteIsRefused()
-    {
-        makeRoot();
-        trigger("mnuLöschen");
-        QCOMPARE(onlyMessage(), QStringLiteral("Das Dokument ''Antrag.pdf'' konnte nicht gelöscht werden, weil Funktion "
-                                               "noch nicht verfügbar !\r\rDer Vorgang wurde abgebrochen.|16|"
-                                               "Veltrano Vorlagen-Bibliothek"));
-        QVERIFY(QFile::exists(m_templates + "/Steuern/Antrag.pdf"));
+        QCOMPARE(seen, opened);
+        QCOMPARE(OnlyMessage(m_fakes->msg), message);
+        QCOMPARE(QString::number(categories()->currentIndex()) + "|" + this->shown().section('|', 0, 1), after);
+        if (stored.isEmpty())
+            QCOMPARE(ReadAll(m_user), before);
+        else
+            QCOMPARE(vv::ReadIniValue(m_user, "INFO", stored.section('=', 0, 0)), stored.section('=', 1));
+        for (const QString &file : files) {
+            QVERIFY2(QFile::exists(m_templates + "/" + file), qPrintable(file));
+            if (file.endsWith(".pdf")) // the document is in the list shown
+                QVERIFY(ItemTexts(this->files()).contains(QFileInfo(file).fileName()));
+        }
+        QVERIFY(!QApplication::overrideCursor());
     }
 };
 
