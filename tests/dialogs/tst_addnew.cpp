@@ -3,7 +3,6 @@
 
 #include "AddNew.h"
 #include "DialogFixture.h"
-#include "GifWriter.h"
 #include "Installation.h"
 
 #include <QApplication>
@@ -28,7 +27,6 @@ class TestAddNew : public QObject {
 
     template <class T> T *child(const char *name) { return Child<T>(m_dlg.get(), name); }
     QString src(const QString &name) const { return m_source + "/" + name; }
-    QString steuern(const QString &name = QString()) const { return m_templates + "/Steuern/" + name; }
     void choose(const char *control, const QString &file)
     {
         m_fakes->fileDialog.choices.enqueue(file.isEmpty() ? QString() : src(file));
@@ -51,10 +49,8 @@ private slots:
         WriteAll(src("Neu.pdf"), "%PDF neu");
         WriteAll(src("Gif.pdf"), "%PDF neu und länger");
         WriteAll(src("text.jpg"), "kein Bild");
-        QImage picture(8, 8, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        QVERIFY(picture.save(src("foto.dat"), "JPEG"));
-        QVERIFY(vv::WriteGif(picture, src("x.gif")));
+        WriteSolidPicture(src("foto.dat"), kJpgColour, "JPG");
+        WriteSolidPicture(src("x.gif"), kGifColour, "GIF");
 
         m_fakes = std::make_unique<FakeServices>(m_tmp.path() + "/fakes");
         m_main = std::make_unique<FakeMainWindow>(install);
@@ -133,7 +129,7 @@ private slots:
         if (!preview.isEmpty())
             choose(qPrintable(preview.section(':', 0, 0)), preview.section(':', 1));
         const QStringList before = Names(folder);
-        const QByteArray userBefore = ReadAll(m_user), gifBefore = ReadAll(steuern("Gif.gif"));
+        const QByteArray userBefore = ReadAll(m_user), gifBefore = ReadAll(m_templates + "/Steuern/Gif.gif");
         const QByteArray documentBefore = ReadAll(folder + document);
         help()->setPlainText("geändert");
         if (answer)
@@ -154,7 +150,7 @@ private slots:
         QCOMPARE(Names(folder), after);
         for (const QString &name : added)
             QCOMPARE(ReadAll(folder + name), ReadAll(src(name.endsWith(".pdf") ? document : preview.section(':', 1))));
-        QCOMPARE(ReadAll(steuern("Gif.gif")), gifBefore);
+        QCOMPARE(ReadAll(m_templates + "/Steuern/Gif.gif"), gifBefore);
         const bool closed = answer != vv::vbNo, written = closed && button == "bHinzufügen";
         const bool copied = written && fill == "chosen";
         QCOMPARE(ReadAll(folder + document), copied ? ReadAll(src(document)) : documentBefore);
