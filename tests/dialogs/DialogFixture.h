@@ -1,5 +1,6 @@
 #pragma once
-// A main window stand-in and a small installation for the dialog tests.
+// Finding controls, reading shown messages and a main window stand-in for the
+// dialog tests.
 
 #include "Fakes.h"
 #include "IniFiles.h"
@@ -8,6 +9,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QListWidget>
 #include <QTest>
 #include <QWidget>
 
@@ -32,27 +34,17 @@ inline QString OnlyMessage(const FakeMessageBox &msg)
     return m.text + "|" + QString::number(m.style) + "|" + m.title;
 }
 
-inline QStringList Names(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+inline QStringList Names(const QString &folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 
-// CAT 01 Steuern, 02 Verträge, (03 missing), 04 Leer, 05 Fehlt (no folder).
-// Returns the templates folder below install.
-inline QString MakeLibrary(const QString &install)
+inline QStringList ItemTexts(const QListWidget *list)
 {
-    QDir(install).removeRecursively();
-    const QString templates = install + "/Vorlagen", user = templates + "/User.dat";
-    const char *cats[][2] = {{"01", "Steuern"}, {"02", "Verträge"}, {"04", "Leer"}, {"05", "Fehlt"}};
-    for (const auto &c : cats) {
-        const QString name = QString::fromUtf8(c[1]);
-        if (name != "Fehlt")
-            QDir().mkpath(templates + "/" + name);
-        vv::WriteIniValue(user, "CAT", c[0], name);
-        vv::WriteIniValue(user, "DIR", c[0], "\\" + name);
-    }
-    vv::WriteIniValue(user, "INFO", "01", "Hilfe Steuern");
-    vv::WriteIniValue(user, "INFO", "Vorhanden.pdf", "alt");
-    return templates;
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
 }
 
+// Over an installation made by MakeInstallation.
 class FakeMainWindow : public QWidget, public vv::MainWindowLink {
 public:
     explicit FakeMainWindow(const QString &install) : m_install(install), m_library(vv::LibraryPaths(install)) {}
@@ -65,7 +57,7 @@ public:
     QString selectedDocument() const override { return document; }
     void LoadCategory() override { ++loads; }
 
-    QStringList categories{"Steuern", "Verträge", "Leer", "Fehlt"};
+    QStringList categories{"Steuern", "Verträge", "Leer"};
     int index = 0;
     QString document;
     QList<int> selected;

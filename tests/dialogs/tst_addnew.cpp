@@ -1,9 +1,9 @@
-// The add-document dialog over a temporary installation: which files land in
-// the category folder, what the user file holds, and what the user is asked.
+// The add-document dialog over a temporary installation: what it asks the
+// file dialog and the user, and what it hands the model and the main window.
 
 #include "AddNew.h"
 #include "DialogFixture.h"
-#include "GifWriter.h"
+#include "Installation.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -27,7 +27,6 @@ class TestAddNew : public QObject {
 
     template <class T> T *child(const char *name) { return Child<T>(m_dlg.get(), name); }
     QString src(const QString &name) const { return m_source + "/" + name; }
-    QString steuern(const QString &name = QString()) const { return m_templates + "/Steuern/" + name; }
     void choose(const char *control, const QString &file)
     {
         m_fakes->fileDialog.choices.enqueue(file.isEmpty() ? QString() : src(file));
@@ -43,19 +42,15 @@ private slots:
     void init()
     {
         const QString install = m_tmp.path() + "/inst";
-        m_templates = MakeLibrary(install);
+        QDir(install).removeRecursively();
+        m_templates = MakeInstallation(install);
         m_user = m_templates + "/User.dat";
-        WriteAll(steuern("Vorhanden.pdf"), "%PDF alt");
-        WriteAll(steuern("Vorhanden.gif"), "GIF alt");
         m_source = m_tmp.path() + "/quelle";
-        WriteAll(src("Antrag.pdf"), "%PDF Antrag");
-        WriteAll(src("Vorhanden.pdf"), "%PDF neu und länger");
+        WriteAll(src("Neu.pdf"), "%PDF neu");
+        WriteAll(src("Gif.pdf"), "%PDF neu und länger");
         WriteAll(src("text.jpg"), "kein Bild");
-        QImage picture(8, 8, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        for (const char *name : {"bild.jpg", "x.jpeg", "foto.dat"})
-            QVERIFY(picture.save(src(name), "JPEG"));
-        QVERIFY(vv::WriteGif(picture, src("x.gif")));
+        WriteSolidPicture(src("foto.dat"), kJpgColour, "JPG");
+        WriteSolidPicture(src("x.gif"), kGifColour, "GIF");
 
         m_fakes = std::make_unique<FakeServices>(m_tmp.path() + "/fakes");
         m_main = std::make_unique<FakeMainWindow>(install);
@@ -69,136 +64,129 @@ private slots:
         m_main.reset();
     }
 
-    // The preview is stored under the document's name with the picture's
-    // last three characters as extension; only real pictures are taken.
-    void add_data()
+    // One way of filling the dialog per row, then OK or Cancel. A preview is
+    // taken by clicking the frame or the picture, only when its content is a
+    // picture; an existing document is asked about first; a name typed over
+    // a chosen one, or in edit mode, gets only its help text.
+    void press_data()
     {
+        QTest::addColumn<QString>("fill"); // chosen, typed over a chosen one, or edit mode
+        QTest::addColumn<QString>("document");
         QTest::addColumn<int>("category");
-        QTest::addColumn<QString>("preview");
-        QTest::addColumn<QByteArray>("clicked");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("jpg") << 0 << "bild.jpg" << QByteArray("pImage") << "Antrag.jpg";
-        QTest::newRow("gif, frame, umlaut category") << 1 << "x.gif" << QByteArray("pVorschau") << "Antrag.gif";
-        QTest::newRow("picture by content") << 0 << "foto.dat" << QByteArray("pImage") << "Antrag.dat";
-        QTest::newRow("preview cancelled") << 0 << "" << QByteArray("pVorschau") << "";
-        QTest::newRow("not a picture") << 0 << "text.jpg" << QByteArray("pImage") << "";
+        QTest::addColumn<QString>("preview"); // control:file clicked then chosen; "" none
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<int>("answer");      // to the question; 0: none asked
+        QTest::addColumn<QString>("message"); // text|style|title
+        QTest::addColumn<QStringList>("added");
+        const QByteArray ok = "bHinzufügen";
+        const QString ask = "Möchten Sie die Informationen für das ausgewählte Dokument ändern. |36| Dokumente bearbeiten";
+        const QString none = "0 messages";
+        QTest::newRow("gif, frame, umlaut category") << "chosen" << "Neu.pdf" << 1 << "pVorschau:x.gif" << ok << 0
+                                                     << none << QStringList{"Neu.gif", "Neu.pdf"};
+        QTest::newRow("picture by content") << "chosen" << "Neu.pdf" << 0 << "pImage:foto.dat" << ok << 0 << none
+                                            << QStringList{"Neu.dat", "Neu.pdf"};
+        QTest::newRow("preview cancelled") << "chosen" << "Neu.pdf" << 0 << "pVorschau:" << ok << 0 << none
+                                           << QStringList{"Neu.pdf"};
+        QTest::newRow("not a picture") << "chosen" << "Neu.pdf" << 0 << "pImage:text.jpg" << ok << 0
+                                       << "Die Datei \"text.jpg\" ist kein Bild und kann nicht als Vorschau verwendet "
+                                          "werden. Bitte wählen Sie ein Bild im Format JPEG oder GIF.|48|Hinzufügen"
+                                       << QStringList{"Neu.pdf"};
+        QTest::newRow("existing, yes") << "chosen" << "Gif.pdf" << 0 << "" << ok << int(vv::vbYes) << ask << QStringList{};
+        QTest::newRow("existing, no") << "chosen" << "Gif.pdf" << 0 << "" << ok << int(vv::vbNo) << ask << QStringList{};
+        QTest::newRow("edit, yes") << "edit" << "Gif.pdf" << 0 << "pImage:x.gif" << ok << int(vv::vbYes) << ask
+                                   << QStringList{};
+        QTest::newRow("chosen, then typed") << "typed" << "Neu.pdf" << 0 << "" << ok << 0 << none << QStringList{};
+        QTest::newRow("edit, cancel") << "edit" << "Gif.pdf" << 0 << "pImage:x.gif" << QByteArray("bAbbrechen") << 0
+                                      << none << QStringList{};
     }
-
-    void add()
+    void press()
     {
+        QFETCH(QString, fill);
+        QFETCH(QString, document);
         QFETCH(int, category);
         QFETCH(QString, preview);
-        QFETCH(QByteArray, clicked);
-        QFETCH(QString, stored);
+        QFETCH(QByteArray, button);
+        QFETCH(int, answer);
+        QFETCH(QString, message);
+        QFETCH(QStringList, added);
         m_main->index = category;
         const QString folder = m_templates + "/" + m_main->categoryText() + "/";
-        QStringList expected = Names(folder) << "Antrag.pdf";
-        const QByteArray userBefore = ReadAll(m_user);
-
-        choose("bDateiwahl", "Antrag.pdf");
-        QCOMPARE(state(), src("Antrag.pdf") + " 1");
-        choose(clicked.constData(), preview);
-        QCOMPARE(m_dlg->previewPath(), stored.isEmpty() ? QString() : src(preview));
-        if (!preview.isEmpty() && stored.isEmpty()) {
-            QCOMPARE(m_fakes->msg.shown.size(), 1);
-            const ShownMessage &m = m_fakes->msg.shown.first();
-            QCOMPARE(QString::number(m.style) + m.title, QString("48Hinzufügen"));
-            QVERIFY2(m.text.contains("\"text.jpg\" ist kein Bild"), qPrintable(m.text));
-            QVERIFY(m_dlg->isVisible());
-        } else {
-            QVERIFY(m_fakes->msg.shown.isEmpty());
-        }
-        const QString text = QString("Antrag ausfüllen ").repeated(20); // beyond 254 characters
-        help()->setPlainText(text);
-        Click(m_dlg.get(), "bHinzufügen");
-
-        if (!stored.isEmpty()) {
-            expected << stored;
-            QCOMPARE(ReadAll(folder + stored), ReadAll(src(preview)));
-        }
-        expected.sort();
-        QCOMPARE(Names(folder), expected);
-        QCOMPARE(ReadAll(folder + "Antrag.pdf"), ReadAll(src("Antrag.pdf")));
-        QVERIFY(ReadAll(m_user).contains("\r\nAntrag.pdf=" + text.toLatin1() + "\r\n"));
-        QCOMPARE(ReadAll(m_templates + "/User.bak"), userBefore);
-        QCOMPARE(m_main->selected, QList<int>{category});
-        QCOMPARE(m_main->loads, 1);
-        QVERIFY(m_fakes->clock.reads >= 2); // the pause ran on the clock seam
-        QVERIFY(!m_dlg->isVisible());
-
-        QStringList asked;
-        for (const DialogRequest &r : m_fakes->fileDialog.requests)
-            asked << r.title + "|" + r.folder + "|" + r.filter + "|" + r.defaultExt;
-        QCOMPARE(asked, QStringList({"Datei öffnen||Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*|pdf",
-                                     "Datei öffnen||Bilder|*.jpg; *.gif|Alle Dateitypen|*.*|jpg, gif"}));
-    }
-
-    // An existing document: the question, and in edit mode only the help text.
-    void existing_data()
-    {
-        QTest::addColumn<bool>("edit");
-        QTest::addColumn<int>("answer");
-        QTest::newRow("chosen, yes") << false << int(vv::vbYes);
-        QTest::newRow("chosen, no") << false << int(vv::vbNo);
-        QTest::newRow("edit, yes") << true << int(vv::vbYes);
-        QTest::newRow("edit, no") << true << int(vv::vbNo);
-    }
-
-    void existing()
-    {
-        QFETCH(bool, edit);
-        QFETCH(int, answer);
-        if (edit) {
+        if (fill == "edit") {
             QPixmap shown(4, 4);
             shown.fill(Qt::blue);
-            m_dlg->setEditMode("Vorhanden.pdf", "alt", shown);
-            QCOMPARE(m_dlg->windowTitle() + " " + state() + " " + help()->toPlainText(),
-                     QString("Bearbeiten Vorhanden.pdf 0 alt"));
+            m_dlg->setEditMode(document, "alt", shown);
+            QCOMPARE(m_dlg->windowTitle() + " " + state() + " " + help()->toPlainText(), QString("Bearbeiten Gif.pdf 0 alt"));
             QCOMPARE(child<QLabel>("pImage")->pixmap().toImage().pixelColor(0, 0), QColor(Qt::blue));
-            choose("pImage", "x.gif"); // shown, never stored in this mode
         } else {
-            choose("bDateiwahl", "Vorhanden.pdf");
+            choose("bDateiwahl", document);
+            QCOMPARE(state(), src(document) + " 1");
         }
-        const QStringList files = Names(steuern());
-        const QByteArray userBefore = ReadAll(m_user);
-        const QString text = QString("geändert ").repeated(40);
-        help()->setPlainText(text);
-        m_fakes->msg.answers.enqueue(answer);
+        if (fill == "typed") {
+            filename()->clear();
+            QTest::keyClicks(filename(), src(document));
+            QCOMPARE(m_dlg->modeMark(), QString("0"));
+        }
+        if (!preview.isEmpty())
+            choose(qPrintable(preview.section(':', 0, 0)), preview.section(':', 1));
+        const QStringList before = Names(folder);
+        const QByteArray userBefore = ReadAll(m_user), gifBefore = ReadAll(m_templates + "/Steuern/Gif.gif");
+        const QByteArray documentBefore = ReadAll(folder + document);
+        help()->setPlainText("geändert");
+        if (answer)
+            m_fakes->msg.answers.enqueue(answer);
         Qt::CursorShape during = Qt::ArrowCursor;
         m_fakes->msg.whileOpen = [&] {
             if (QApplication::overrideCursor())
                 during = QApplication::overrideCursor()->shape();
         };
-        Click(m_dlg.get(), "bHinzufügen");
+        Click(m_dlg.get(), button.constData());
 
-        QCOMPARE(OnlyMessage(m_fakes->msg),
-                 QString("Möchten Sie die Informationen für das ausgewählte Dokument ändern. |36| Dokumente bearbeiten"));
-        QCOMPARE(during, Qt::BusyCursor);
+        QCOMPARE(OnlyMessage(m_fakes->msg), message);
+        QCOMPARE(during, answer ? Qt::BusyCursor : Qt::ArrowCursor);
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(Names(steuern()), files);
-        QCOMPARE(ReadAll(steuern("Vorhanden.gif")), QByteArray("GIF alt"));
-
-        const bool yes = answer == vv::vbYes;
-        QCOMPARE(ReadAll(steuern("Vorhanden.pdf")), yes && !edit ? ReadAll(src("Vorhanden.pdf")) : QByteArray("%PDF alt"));
-        QCOMPARE(m_dlg->isVisible(), !yes);
-        QCOMPARE(m_main->loads, yes ? 1 : 0);
-        if (yes) {
-            QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Vorhanden.pdf"), text.left(254));
-            QVERIFY(ReadAll(m_user).contains("=" + text.toLatin1() + "\r\n")); // stored whole
-            QCOMPARE(ReadAll(m_templates + "/User.bak"), userBefore);
-            QCOMPARE(m_fakes->clock.reads > 0, !edit); // only a copy waits
-        } else {
+        QStringList after = before + added;
+        after.removeDuplicates();
+        after.sort();
+        QCOMPARE(Names(folder), after);
+        for (const QString &name : added)
+            QCOMPARE(ReadAll(folder + name), ReadAll(src(name.endsWith(".pdf") ? document : preview.section(':', 1))));
+        QCOMPARE(ReadAll(m_templates + "/Steuern/Gif.gif"), gifBefore);
+        const bool closed = answer != vv::vbNo, written = closed && button == "bHinzufügen";
+        const bool copied = written && fill == "chosen";
+        QCOMPARE(ReadAll(folder + document), copied ? ReadAll(src(document)) : documentBefore);
+        if (written)
+            QCOMPARE(vv::ReadIniValue(m_user, "INFO", document), QString("geändert"));
+        else
             QCOMPARE(ReadAll(m_user), userBefore);
-            QVERIFY(!QFile::exists(m_templates + "/User.bak"));
-            QCOMPARE(help()->toPlainText(), text);
-        }
+        QCOMPARE(m_fakes->clock.reads > 0, copied); // only a copy waits
+        QCOMPARE(m_main->selected, written ? QList<int>{category} : QList<int>{});
+        QCOMPARE(m_main->loads, written ? 1 : 0);
+        QCOMPARE(m_dlg->isVisible(), !closed);
+        if (!closed)
+            QCOMPARE(help()->toPlainText(), QString("geändert"));
+
+        QStringList asked;
+        for (const DialogRequest &r : m_fakes->fileDialog.requests)
+            asked << r.title + "|" + r.folder + "|" + r.filter + "|" + r.defaultExt;
+        QStringList expected;
+        if (fill != "edit")
+            expected << "Datei öffnen||Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*|pdf";
+        if (!preview.isEmpty())
+            expected << "Datei öffnen||Bilder|*.jpg; *.gif|Alle Dateitypen|*.*|jpg, gif";
+        QCOMPARE(asked, expected);
+        // The next opening starts from the designer state.
+        m_dlg->show();
+        if (closed)
+            QCOMPARE(m_dlg->windowTitle() + "|" + state() + "|" + help()->toPlainText() + "|" + m_dlg->previewPath() + "|"
+                         + QString::number(child<QLabel>("pImage")->pixmap().isNull()),
+                     QString("Hinzufügen| 0|||1"));
     }
 
     // A second OK while the first one pauses would back the user file up
     // over the half-changed one.
     void okRunsOnce()
     {
-        choose("bDateiwahl", "Antrag.pdf");
+        choose("bDateiwahl", "Neu.pdf");
         const QByteArray userBefore = ReadAll(m_user);
         bool disabled = false;
         m_fakes->clock.duringPause = [&] {
@@ -214,53 +202,6 @@ private slots:
         // The next opening can add again.
         m_dlg->show();
         QVERIFY(child<QPushButton>("bHinzufügen")->isEnabled());
-    }
-
-    // A path that did not come from the file dialog is never copied.
-    void typedPath_data()
-    {
-        QTest::addColumn<bool>("choseFirst");
-        QTest::newRow("typed") << false;
-        QTest::newRow("chosen, then edited") << true;
-    }
-
-    void typedPath()
-    {
-        QFETCH(bool, choseFirst);
-        if (choseFirst) {
-            choose("bDateiwahl", "Vorhanden.pdf");
-            filename()->clear();
-        }
-        QTest::keyClicks(filename(), src("Antrag.pdf"));
-        QCOMPARE(m_dlg->modeMark(), QString("0"));
-        help()->setPlainText("getippt");
-        Click(m_dlg.get(), "bHinzufügen");
-
-        QVERIFY(!QFile::exists(steuern("Antrag.pdf")));
-        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Antrag.pdf"), QString("getippt"));
-        QVERIFY(!ReadAll(m_user).contains("quelle"));
-    }
-
-    void cancelLeavesEverything()
-    {
-        m_dlg->setEditMode("Vorhanden.pdf", "alt", QPixmap());
-        choose("bDateiwahl", "Antrag.pdf");
-        choose("pImage", "x.gif");
-        help()->setPlainText("verworfen");
-        const QByteArray userBefore = ReadAll(m_user);
-        Click(m_dlg.get(), "bAbbrechen");
-
-        QVERIFY(!m_dlg->isVisible());
-        QCOMPARE(ReadAll(m_user), userBefore);
-        QVERIFY(!QFile::exists(m_templates + "/User.bak"));
-        QCOMPARE(Names(steuern()), QStringList({"Vorhanden.gif", "Vorhanden.pdf"}));
-        QCOMPARE(m_main->loads, 0);
-
-        // The next opening starts from the designer state.
-        m_dlg->show();
-        QCOMPARE(m_dlg->windowTitle() + "|" + state() + "|" + help()->toPlainText() + "|" + m_dlg->previewPath(),
-                 QString("Hinzufügen| 0||"));
-        QVERIFY(child<QLabel>("pImage")->pixmap().isNull());
     }
 };
 
