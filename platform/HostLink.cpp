@@ -50,9 +50,20 @@ QString SocketFileName(const QString &installDir)
 }
 
 #ifdef Q_OS_UNIX
-QString FallbackFolder()
+bool FitsSocketPath(const QString &path)
 {
-    return QStringLiteral("/tmp/veltrano-vorlagen-%1").arg(static_cast<qulonglong>(geteuid()));
+    return QFile::encodeName(path).size() < kMaxSocketPathBytes;
+}
+
+// Our own folder in the temporary folder ($TMPDIR, else /tmp) when there is
+// no runtime folder. /tmp when $TMPDIR is unusable or too long for a socket.
+QString FallbackSocketPath(const QString &name)
+{
+    const QString folder = QStringLiteral("/veltrano-vorlagen-%1/").arg(static_cast<qulonglong>(geteuid())) + name;
+    const QString temp = QDir::tempPath();
+    if (QDir::isAbsolutePath(temp) && FitsSocketPath(temp + folder))
+        return temp + folder;
+    return QStringLiteral("/tmp") + folder;
 }
 
 // The runtime folder is made by the session manager for us alone; still check
@@ -118,12 +129,9 @@ QStringList SocketCandidates(const QString &installDir)
 #ifdef Q_OS_UNIX
     QStringList paths;
     const QString runtime = UsableRuntimeFolder();
-    if (!runtime.isEmpty()) {
-        const QString p = runtime + QLatin1Char('/') + name;
-        if (QFile::encodeName(p).size() < kMaxSocketPathBytes)
-            paths << p;
-    }
-    paths << FallbackFolder() + QLatin1Char('/') + name;
+    if (!runtime.isEmpty() && FitsSocketPath(runtime + QLatin1Char('/') + name))
+        paths << runtime + QLatin1Char('/') + name;
+    paths << FallbackSocketPath(name);
     return paths;
 #else
     return {QStringLiteral("veltrano-") + name};
