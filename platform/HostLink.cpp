@@ -67,14 +67,16 @@ QString FallbackSocketPath(const QString &name)
 }
 
 // The runtime folder is made by the session manager for us alone; still check
-// that it is what it claims before putting a socket there.
+// that it is what it claims before putting a socket there: in a folder others
+// may write to, anyone could put their own socket in place of ours.
 QString UsableRuntimeFolder()
 {
     const QByteArray dir = qgetenv("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !dir.startsWith('/'))
         return QString();
     struct stat st;
-    if (stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+    if (stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid()
+        || (st.st_mode & 0777) != 0700)
         return QString();
     if (access(dir.constData(), W_OK | X_OK) != 0)
         return QString();

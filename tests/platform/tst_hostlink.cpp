@@ -157,6 +157,11 @@ private slots:
         const QString longRuntime = QString(90, 'r');
         QDir(m_root.path()).mkpath(longRuntime);
         vvtest::WriteAll(m_root.path() + "/runtime-file", "");
+        for (const char *open : {"open0777", "open0770"}) {
+            const QByteArray native = QFile::encodeName(m_root.path() + "/" + open);
+            mkdir(native.constData(), 0700);
+            chmod(native.constData(), QByteArray(open).endsWith("0777") ? 0777 : 0770);
+        }
         const QByteArray run = QFile::encodeName(m_runtime);
         auto at = [this](const QString &rel) { return QFile::encodeName(m_root.path() + "/" + rel); };
 
@@ -170,6 +175,8 @@ private slots:
         QTest::newRow("runtime missing") << at("nowhere") << inst + "Kanzlei" << true << false;
         QTest::newRow("runtime is a file") << at("runtime-file") << inst + "Kanzlei" << true << false;
         QTest::newRow("runtime path too long") << at(longRuntime) << inst + "Kanzlei" << true << false;
+        QTest::newRow("runtime open to everybody") << at("open0777") << inst + "Kanzlei" << true << false;
+        QTest::newRow("runtime open to the group") << at("open0770") << inst + "Kanzlei" << true << false;
     }
 
     void socketPath()
