@@ -106,8 +106,12 @@ bool CheckPrivateFolder(const QString &path, bool create, QString *error)
     return true;
 }
 
-// Only a process of our own user may hand us text; the folder mode already
-// says so, the peer's credentials make sure.
+#endif
+
+// Whether the other end of a connected socket runs as our user. Both ways:
+// only our own user may hand the program text, and a host hands "$Ende$"
+// only to a program of its own user, never to whoever listens in its place.
+// The folder modes already say so, the peer's credentials make sure.
 bool PeerIsSameUser(QLocalSocket *socket)
 {
 #ifdef Q_OS_LINUX
@@ -121,7 +125,6 @@ bool PeerIsSameUser(QLocalSocket *socket)
     return true;
 #endif
 }
-#endif
 
 // Where a program of the folder may listen, preferred first. A host may run
 // with another environment than the program, so senders try every place.
@@ -159,7 +162,7 @@ bool SomeoneAnswers(const QString &path)
 {
     QLocalSocket probe;
     probe.connectToServer(path);
-    const bool connected = probe.waitForConnected(500);
+    const bool connected = probe.waitForConnected(500) && PeerIsSameUser(&probe);
     probe.abort();
     return connected;
 }
@@ -191,6 +194,10 @@ HostSendResult SendFrameTo(const QString &path, const QByteArray &frame, int tim
         return (err == QLocalSocket::ServerNotFoundError || err == QLocalSocket::ConnectionRefusedError)
                    ? HostSendResult::NotRunning
                    : HostSendResult::Failed;
+    }
+    if (!PeerIsSameUser(&socket)) {
+        socket.abort();
+        return HostSendResult::NotRunning;
     }
     socket.write(frame);
     while (socket.bytesToWrite() > 0) {
@@ -429,10 +436,7 @@ int HostLinkServer::readTimeout() const
 void HostLinkServer::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        bool accept = m_connections->children().size() < kMaxOpenConnections;
-#ifdef Q_OS_UNIX
-        accept = accept && PeerIsSameUser(socket);
-#endif
+        const bool accept = m_connections->children().size() < kMaxOpenConnections && PeerIsSameUser(socket);
         if (!accept) {
             socket->abort();
             socket->deleteLater();
@@ -464,10 +468,12 @@ bool HostLinkAnswers(const QString &installDir, int timeoutMs)
         probe.connectToServer(path);
         const bool connected = probe.waitForConnected(timeoutMs);
         const auto err = probe.error();
+        const bool ours = connected && PeerIsSameUser(&probe);
         probe.abort();
         // Only a missing socket or a refusal (left over from a crash) proves
-        // that nobody is there.
-        if (connected || (err != QLocalSocket::ServerNotFoundError && err != QLocalSocket::ConnectionRefusedError))
+        // that nobody is there; another user's listener is not the program.
+        if (ours || (!connected && err != QLocalSocket::ServerNotFoundError
+                     && err != QLocalSocket::ConnectionRefusedError))
             return true;
     }
     return false;

@@ -8,7 +8,8 @@
 // for Text1, 'A' activate), payload length as 4 bytes big-endian, then the
 // payload in UTF-8 (empty for 'A'). The server answers a single 'K' once it
 // has taken the message; anything else, too long or too slow is dropped
-// without effect and without answer.
+// without effect and without answer. Each side hangs up on a peer of another
+// user.
 
 #include <QObject>
 #include <QString>
@@ -68,6 +69,7 @@ enum class HostSendResult { Delivered, NotRunning, Failed };
 
 // Sends text for Text1 and waits for the answer. Blocks; timeoutMs bounds the
 // whole exchange. A text longer than kHostLinkMaxTextBytes is not sent (Failed).
+// A listener of another user counts as no program (NotRunning).
 HostSendResult SendHostText(const QString &installDir, const QString &text, int timeoutMs = 3000);
 
 // Asks a running program of the folder to bring its window to the front.

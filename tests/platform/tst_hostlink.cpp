@@ -13,9 +13,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <csignal>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <memory>
 
@@ -53,17 +56,80 @@ QByteArray frame(char type, const QByteArray &payload, char version = 1)
     return f + payload;
 }
 
-// Leaves a socket file nobody listens on.
-bool leaveStaleSocket(const QString &path)
+// A socket bound at path, or -1.
+int boundSocket(const QString &path)
 {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return bound && QFile::exists(path);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
 }
+
+// Leaves a socket file nobody listens on.
+bool leaveStaleSocket(const QString &path)
+{
+    const int fd = boundSocket(path);
+    ::close(fd);
+    return fd >= 0 && QFile::exists(path);
+}
+
+// Another user listening where the program would: a child process that binds
+// at path, becomes "nobody" and then answers every connection as the program
+// would. Only root can be someone else.
+class ForeignListener {
+public:
+    enum State : char { Failed = 0, Listening = 'L', SameUser = 'U' };
+
+    explicit ForeignListener(const QString &path)
+    {
+        int ready[2];
+        const int fd = boundSocket(path);
+        if (fd < 0 || pipe(ready) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            // The peer's user is the one in force at listen().
+            const bool other = setgid(65534) == 0 && setuid(65534) == 0;
+            const char state = !other ? SameUser : ::listen(fd, 16) == 0 ? Listening : Failed;
+            if (::write(ready[1], &state, 1) != 1 || state != Listening)
+                _exit(1);
+            for (;;) {
+                const int c = ::accept(fd, nullptr, nullptr);
+                char buf[64];
+                if (c >= 0 && ::read(c, buf, sizeof buf) > 0)
+                    ::send(c, "K", 1, MSG_NOSIGNAL);
+                ::close(c);
+            }
+        }
+        ::close(fd);
+        ::close(ready[1]);
+        m_path = path;
+        pollfd pfd{ready[0], POLLIN, 0};
+        char state = Failed;
+        if (m_pid > 0 && poll(&pfd, 1, 5000) == 1 && ::read(ready[0], &state, 1) == 1)
+            m_state = State(state);
+        ::close(ready[0]);
+    }
+    ~ForeignListener()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        QFile::remove(m_path);
+    }
+    State state() const { return m_state; }
+
+private:
+    QString m_path;
+    pid_t m_pid = -1;
+    State m_state = Failed;
+};
 
 // Exit code (-1 when it did not end normally) and error output of the sender.
 std::pair<int, QString> runSender(const QString &program, const QStringList &args)
@@ -372,6 +438,37 @@ private slots:
         QTRY_COMPARE(got, QStringList{"$Ende$"});
         QVERIFY(!server);
         QCOMPARE(send(dir, "x"), HostSendResult::NotRunning);
+    }
+
+    void foreignListenerIsNotTheProgram_data()
+    {
+        QTest::addColumn<QString>("ask");
+        for (const char *ask : {"text", "activation", "still running", "vorlagen-host"})
+            QTest::newRow(ask) << ask;
+    }
+
+    void foreignListenerIsNotTheProgram()
+    {
+        QFETCH(QString, ask);
+        if (geteuid() != 0)
+            QSKIP("only root can listen as another user");
+        const QString dir = makeInstall("Kanzlei");
+        ForeignListener stranger(HostLinkSocketPath(dir));
+        if (stranger.state() == ForeignListener::SameUser)
+            QSKIP("user \"nobody\" (65534) is not available here");
+        QCOMPARE(stranger.state(), ForeignListener::Listening);
+
+        if (ask == "text") {
+            QCOMPARE(SendHostText(dir, "$Ende$", 1000), HostSendResult::NotRunning);
+        } else if (ask == "activation") {
+            QVERIFY(!RequestActivation(dir));
+        } else if (ask == "still running") {
+            QVERIFY(!HostLinkAnswers(dir));
+        } else {
+            const auto [code, err] = runSender(kSender, {"--install", dir, "$Ende$"});
+            QCOMPARE(code, 1);
+            QVERIFY2(err.contains(QStringLiteral("läuft nicht")), qPrintable(err));
+        }
     }
 
     void sender_data()
