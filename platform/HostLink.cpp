@@ -30,8 +30,10 @@ constexpr char kTypeText = 'T';
 constexpr char kTypeActivate = 'A';
 constexpr char kAck = 'K';
 constexpr int kHeaderSize = 10;
-// A host sends one message and goes; more than a handful at once is abuse.
-constexpr int kMaxOpenConnections = 8;
+// A host sends one message and goes. Past this many open connections the
+// oldest is dropped for the newest, so clients that connect and wait can
+// never shut the host out.
+constexpr int kMaxOpenConnections = 64;
 // sun_path holds 108 bytes; stay well below for every platform.
 constexpr int kMaxSocketPathBytes = 100;
 
@@ -247,6 +249,16 @@ public:
         if (socket->bytesAvailable() > 0)
             QTimer::singleShot(0, this, [this] { OnReadyRead(); });
     }
+
+    // Hangs up without effect; after an answer only the hang-up is left.
+    void Drop()
+    {
+        m_done = true;
+        m_timer.stop();
+        m_socket->abort();
+        Finish();
+    }
+
 private:
     void OnReadyRead()
     {
@@ -316,21 +328,13 @@ private:
             Qt::QueuedConnection);
     }
 
-    void Drop()
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        m_timer.stop();
-        m_socket->abort();
-        Finish();
-    }
-
     void Finish()
     {
         if (m_finished)
             return;
         m_finished = true;
+        // Out of the server's count at once, not only when deleted.
+        setParent(nullptr);
         deleteLater();
     }
 
@@ -436,12 +440,15 @@ int HostLinkServer::readTimeout() const
 void HostLinkServer::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        const bool accept = m_connections->children().size() < kMaxOpenConnections && PeerIsSameUser(socket);
-        if (!accept) {
+        if (!PeerIsSameUser(socket)) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
+        // The newest is the likeliest host; the oldest has waited longest in vain.
+        const QObjectList open = m_connections->children();
+        if (open.size() >= kMaxOpenConnections)
+            static_cast<HostLinkConnection *>(open.constFirst())->Drop();
         new HostLinkConnection(socket, this, m_connections, m_readTimeoutMs);
     }
 }

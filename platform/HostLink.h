@@ -48,6 +48,7 @@ public:
     QString socketPath() const;
 
     // A connection that has not sent its whole message by then is dropped.
+    // Connections are served side by side, so a slow one delays no other.
     void setReadTimeout(int ms);
     int readTimeout() const;
 
@@ -61,7 +62,7 @@ private:
     void onNewConnection();
 
     QLocalServer *m_server = nullptr;
-    int m_readTimeoutMs = 2000;
+    int m_readTimeoutMs = 1000;
     QObject *m_connections = nullptr; // parent of the open connections
 };
 

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 #include <poll.h>
 #include <sys/socket.h>
@@ -21,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <memory>
+#include <vector>
 
 using namespace vv;
 
@@ -438,6 +440,42 @@ private slots:
         QTRY_COMPARE(got, QStringList{"$Ende$"});
         QVERIFY(!server);
         QCOMPARE(send(dir, "x"), HostSendResult::NotRunning);
+    }
+
+    void idleClientsDoNotHoldUpTheEnd_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("bytes"); // each sends, then waits
+
+        QTest::newRow("eight silent") << 8 << QByteArray();
+        QTest::newRow("eight with half a message") << 8 << frame('T', "Hallo").left(7);
+        QTest::newRow("three hundred silent") << 300 << QByteArray();
+    }
+
+    void idleClientsDoNotHoldUpTheEnd()
+    {
+        QFETCH(int, count);
+        QFETCH(QByteArray, bytes);
+
+        const QString dir = makeInstall("Kanzlei");
+        Program p;
+        p.server.setReadTimeout(60000); // the idle ones stay for the whole test unless pushed out
+        QVERIFY(p.server.listen(dir));
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < count; ++i) {
+            idle.push_back(std::make_unique<QLocalSocket>());
+            idle.back()->connectToServer(p.server.socketPath());
+        }
+        // More than the listen queue holds wait for the server to take them.
+        QTRY_VERIFY(std::none_of(idle.begin(), idle.end(),
+                                 [](const auto &s) { return s->state() == QLocalSocket::ConnectingState; }));
+        for (const auto &s : idle) {
+            if (s->state() == QLocalSocket::ConnectedState)
+                s->write(bytes);
+        }
+
+        QCOMPARE(beside([&] { return SendHostText(dir, "$Ende$", 1000); }), HostSendResult::Delivered);
+        QTRY_COMPARE(p.received(), QStringList{"$Ende$"});
     }
 
     void foreignListenerIsNotTheProgram_data()
