@@ -43,6 +43,8 @@ public:
     // program of that folder already answers on the socket; a socket file
     // nobody answers on is left over from a crash and taken over.
     bool listen(const QString &installDir, QString *error = nullptr);
+    // Closing (and the destructor) removes the socket file: an orderly end
+    // leaves nothing behind. Only a process ended at once leaves it.
     void close();
     bool isListening() const;
     QString socketPath() const;

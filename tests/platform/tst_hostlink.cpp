@@ -442,6 +442,27 @@ private slots:
         QCOMPARE(send(dir, "x"), HostSendResult::NotRunning);
     }
 
+    void socketFileGoesWithTheServer_data()
+    {
+        QTest::addColumn<bool>("destroy"); // else closed
+        QTest::newRow("closed") << false;
+        QTest::newRow("destroyed") << true;
+    }
+
+    void socketFileGoesWithTheServer()
+    {
+        QFETCH(bool, destroy);
+        auto server = std::make_unique<HostLinkServer>();
+        QVERIFY(server->listen(makeInstall("Kanzlei")));
+        const QString path = server->socketPath();
+        QVERIFY(QFileInfo::exists(path));
+        if (destroy)
+            server.reset();
+        else
+            server->close();
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
     void idleClientsDoNotHoldUpTheEnd_data()
     {
         QTest::addColumn<int>("count");
