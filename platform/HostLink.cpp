@@ -30,8 +30,10 @@ constexpr char kTypeText = 'T';
 constexpr char kTypeActivate = 'A';
 constexpr char kAck = 'K';
 constexpr int kHeaderSize = 10;
-// A host sends one message and goes; more than a handful at once is abuse.
-constexpr int kMaxOpenConnections = 8;
+// A host sends one message and goes. Past this many open connections the
+// oldest is dropped for the newest, so clients that connect and wait can
+// never shut the host out.
+constexpr int kMaxOpenConnections = 64;
 // sun_path holds 108 bytes; stay well below for every platform.
 constexpr int kMaxSocketPathBytes = 100;
 
@@ -50,20 +52,33 @@ QString SocketFileName(const QString &installDir)
 }
 
 #ifdef Q_OS_UNIX
-QString FallbackFolder()
+bool FitsSocketPath(const QString &path)
 {
-    return QStringLiteral("/tmp/veltrano-vorlagen-%1").arg(static_cast<qulonglong>(geteuid()));
+    return QFile::encodeName(path).size() < kMaxSocketPathBytes;
+}
+
+// Our own folder in the temporary folder ($TMPDIR, else /tmp) when there is
+// no runtime folder. /tmp when $TMPDIR is unusable or too long for a socket.
+QString FallbackSocketPath(const QString &name)
+{
+    const QString folder = QStringLiteral("/veltrano-vorlagen-%1/").arg(static_cast<qulonglong>(geteuid())) + name;
+    const QString temp = QDir::tempPath();
+    if (QDir::isAbsolutePath(temp) && FitsSocketPath(temp + folder))
+        return temp + folder;
+    return QStringLiteral("/tmp") + folder;
 }
 
 // The runtime folder is made by the session manager for us alone; still check
-// that it is what it claims before putting a socket there.
+// that it is what it claims before putting a socket there: in a folder others
+// may write to, anyone could put their own socket in place of ours.
 QString UsableRuntimeFolder()
 {
     const QByteArray dir = qgetenv("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !dir.startsWith('/'))
         return QString();
     struct stat st;
-    if (stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+    if (stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid()
+        || (st.st_mode & 0777) != 0700)
         return QString();
     if (access(dir.constData(), W_OK | X_OK) != 0)
         return QString();
@@ -93,8 +108,12 @@ bool CheckPrivateFolder(const QString &path, bool create, QString *error)
     return true;
 }
 
-// Only a process of our own user may hand us text; the folder mode already
-// says so, the peer's credentials make sure.
+#endif
+
+// Whether the other end of a connected socket runs as our user. Both ways:
+// only our own user may hand the program text, and a host hands "$Ende$"
+// only to a program of its own user, never to whoever listens in its place.
+// The folder modes already say so, the peer's credentials make sure.
 bool PeerIsSameUser(QLocalSocket *socket)
 {
 #ifdef Q_OS_LINUX
@@ -108,7 +127,6 @@ bool PeerIsSameUser(QLocalSocket *socket)
     return true;
 #endif
 }
-#endif
 
 // Where a program of the folder may listen, preferred first. A host may run
 // with another environment than the program, so senders try every place.
@@ -118,12 +136,9 @@ QStringList SocketCandidates(const QString &installDir)
 #ifdef Q_OS_UNIX
     QStringList paths;
     const QString runtime = UsableRuntimeFolder();
-    if (!runtime.isEmpty()) {
-        const QString p = runtime + QLatin1Char('/') + name;
-        if (QFile::encodeName(p).size() < kMaxSocketPathBytes)
-            paths << p;
-    }
-    paths << FallbackFolder() + QLatin1Char('/') + name;
+    if (!runtime.isEmpty() && FitsSocketPath(runtime + QLatin1Char('/') + name))
+        paths << runtime + QLatin1Char('/') + name;
+    paths << FallbackSocketPath(name);
     return paths;
 #else
     return {QStringLiteral("veltrano-") + name};
@@ -149,7 +164,7 @@ bool SomeoneAnswers(const QString &path)
 {
     QLocalSocket probe;
     probe.connectToServer(path);
-    const bool connected = probe.waitForConnected(500);
+    const bool connected = probe.waitForConnected(500) && PeerIsSameUser(&probe);
     probe.abort();
     return connected;
 }
@@ -181,6 +196,10 @@ HostSendResult SendFrameTo(const QString &path, const QByteArray &frame, int tim
         return (err == QLocalSocket::ServerNotFoundError || err == QLocalSocket::ConnectionRefusedError)
                    ? HostSendResult::NotRunning
                    : HostSendResult::Failed;
+    }
+    if (!PeerIsSameUser(&socket)) {
+        socket.abort();
+        return HostSendResult::NotRunning;
     }
     socket.write(frame);
     while (socket.bytesToWrite() > 0) {
@@ -230,6 +249,16 @@ public:
         if (socket->bytesAvailable() > 0)
             QTimer::singleShot(0, this, [this] { OnReadyRead(); });
     }
+
+    // Hangs up without effect; after an answer only the hang-up is left.
+    void Drop()
+    {
+        m_done = true;
+        m_timer.stop();
+        m_socket->abort();
+        Finish();
+    }
+
 private:
     void OnReadyRead()
     {
@@ -299,21 +328,13 @@ private:
             Qt::QueuedConnection);
     }
 
-    void Drop()
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        m_timer.stop();
-        m_socket->abort();
-        Finish();
-    }
-
     void Finish()
     {
         if (m_finished)
             return;
         m_finished = true;
+        // Out of the server's count at once, not only when deleted.
+        setParent(nullptr);
         deleteLater();
     }
 
@@ -419,15 +440,15 @@ int HostLinkServer::readTimeout() const
 void HostLinkServer::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        bool accept = m_connections->children().size() < kMaxOpenConnections;
-#ifdef Q_OS_UNIX
-        accept = accept && PeerIsSameUser(socket);
-#endif
-        if (!accept) {
+        if (!PeerIsSameUser(socket)) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
+        // The newest is the likeliest host; the oldest has waited longest in vain.
+        const QObjectList open = m_connections->children();
+        if (open.size() >= kMaxOpenConnections)
+            static_cast<HostLinkConnection *>(open.constFirst())->Drop();
         new HostLinkConnection(socket, this, m_connections, m_readTimeoutMs);
     }
 }
@@ -454,10 +475,12 @@ bool HostLinkAnswers(const QString &installDir, int timeoutMs)
         probe.connectToServer(path);
         const bool connected = probe.waitForConnected(timeoutMs);
         const auto err = probe.error();
+        const bool ours = connected && PeerIsSameUser(&probe);
         probe.abort();
         // Only a missing socket or a refusal (left over from a crash) proves
-        // that nobody is there.
-        if (connected || (err != QLocalSocket::ServerNotFoundError && err != QLocalSocket::ConnectionRefusedError))
+        // that nobody is there; another user's listener is not the program.
+        if (ours || (!connected && err != QLocalSocket::ServerNotFoundError
+                     && err != QLocalSocket::ConnectionRefusedError))
             return true;
     }
     return false;

@@ -8,7 +8,8 @@
 // for Text1, 'A' activate), payload length as 4 bytes big-endian, then the
 // payload in UTF-8 (empty for 'A'). The server answers a single 'K' once it
 // has taken the message; anything else, too long or too slow is dropped
-// without effect and without answer.
+// without effect and without answer. Each side hangs up on a peer of another
+// user.
 
 #include <QObject>
 #include <QString>
@@ -22,8 +23,9 @@ constexpr int kHostLinkMaxTextBytes = 4096;
 
 // Full path of the socket (on Windows: the pipe name) for an installation
 // folder. Spellings of one folder (trailing separator, "..", symbolic links)
-// give one path. Lies in $XDG_RUNTIME_DIR when that is usable, else in
-// /tmp/veltrano-vorlagen-<uid>/. Creates nothing.
+// give one path. Lies in $XDG_RUNTIME_DIR when that is the user's own folder
+// with mode 0700, else in veltrano-vorlagen-<uid>/ in the temporary folder
+// ($TMPDIR, else /tmp). Creates nothing.
 QString HostLinkSocketPath(const QString &installDir);
 
 // Makes sure path is a folder of our own that nobody else can enter: creates
@@ -41,11 +43,14 @@ public:
     // program of that folder already answers on the socket; a socket file
     // nobody answers on is left over from a crash and taken over.
     bool listen(const QString &installDir, QString *error = nullptr);
+    // Closing (and the destructor) removes the socket file: an orderly end
+    // leaves nothing behind. Only a process ended at once leaves it.
     void close();
     bool isListening() const;
     QString socketPath() const;
 
     // A connection that has not sent its whole message by then is dropped.
+    // Connections are served side by side, so a slow one delays no other.
     void setReadTimeout(int ms);
     int readTimeout() const;
 
@@ -59,7 +64,7 @@ private:
     void onNewConnection();
 
     QLocalServer *m_server = nullptr;
-    int m_readTimeoutMs = 2000;
+    int m_readTimeoutMs = 1000;
     QObject *m_connections = nullptr; // parent of the open connections
 };
 
@@ -67,6 +72,7 @@ enum class HostSendResult { Delivered, NotRunning, Failed };
 
 // Sends text for Text1 and waits for the answer. Blocks; timeoutMs bounds the
 // whole exchange. A text longer than kHostLinkMaxTextBytes is not sent (Failed).
+// A listener of another user counts as no program (NotRunning).
 HostSendResult SendHostText(const QString &installDir, const QString &text, int timeoutMs = 3000);
 
 // Asks a running program of the folder to bring its window to the front.

@@ -13,11 +13,16 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <algorithm>
+#include <csignal>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <memory>
+#include <vector>
 
 using namespace vv;
 
@@ -53,17 +58,80 @@ QByteArray frame(char type, const QByteArray &payload, char version = 1)
     return f + payload;
 }
 
-// Leaves a socket file nobody listens on.
-bool leaveStaleSocket(const QString &path)
+// A socket bound at path, or -1.
+int boundSocket(const QString &path)
 {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return bound && QFile::exists(path);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
 }
+
+// Leaves a socket file nobody listens on.
+bool leaveStaleSocket(const QString &path)
+{
+    const int fd = boundSocket(path);
+    ::close(fd);
+    return fd >= 0 && QFile::exists(path);
+}
+
+// Another user listening where the program would: a child process that binds
+// at path, becomes "nobody" and then answers every connection as the program
+// would. Only root can be someone else.
+class ForeignListener {
+public:
+    enum State : char { Failed = 0, Listening = 'L', SameUser = 'U' };
+
+    explicit ForeignListener(const QString &path)
+    {
+        int ready[2];
+        const int fd = boundSocket(path);
+        if (fd < 0 || pipe(ready) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            // The peer's user is the one in force at listen().
+            const bool other = setgid(65534) == 0 && setuid(65534) == 0;
+            const char state = !other ? SameUser : ::listen(fd, 16) == 0 ? Listening : Failed;
+            if (::write(ready[1], &state, 1) != 1 || state != Listening)
+                _exit(1);
+            for (;;) {
+                const int c = ::accept(fd, nullptr, nullptr);
+                char buf[64];
+                if (c >= 0 && ::read(c, buf, sizeof buf) > 0)
+                    ::send(c, "K", 1, MSG_NOSIGNAL);
+                ::close(c);
+            }
+        }
+        ::close(fd);
+        ::close(ready[1]);
+        m_path = path;
+        pollfd pfd{ready[0], POLLIN, 0};
+        char state = Failed;
+        if (m_pid > 0 && poll(&pfd, 1, 5000) == 1 && ::read(ready[0], &state, 1) == 1)
+            m_state = State(state);
+        ::close(ready[0]);
+    }
+    ~ForeignListener()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        QFile::remove(m_path);
+    }
+    State state() const { return m_state; }
+
+private:
+    QString m_path;
+    pid_t m_pid = -1;
+    State m_state = Failed;
+};
 
 // Exit code (-1 when it did not end normally) and error output of the sender.
 std::pair<int, QString> runSender(const QString &program, const QStringList &args)
@@ -125,6 +193,7 @@ class TestHostLink : public QObject {
 
     QTemporaryDir m_root;
     QString m_runtime;
+    QString m_fallback;
 
 private slots:
     void initTestCase()
@@ -132,6 +201,7 @@ private slots:
         QVERIFY(m_root.isValid());
         vvtest::IsolateEnvironment(m_root.path());
         m_runtime = m_root.path() + "/run"; // private, made by IsolateEnvironment
+        m_fallback = m_root.path() + QStringLiteral("/tmp/veltrano-vorlagen-%1").arg(geteuid());
         QVERIFY2(QFile::exists(kSender), qPrintable(kSender));
         cleanup();
     }
@@ -155,6 +225,11 @@ private slots:
         const QString longRuntime = QString(90, 'r');
         QDir(m_root.path()).mkpath(longRuntime);
         vvtest::WriteAll(m_root.path() + "/runtime-file", "");
+        for (const char *open : {"open0777", "open0770"}) {
+            const QByteArray native = QFile::encodeName(m_root.path() + "/" + open);
+            mkdir(native.constData(), 0700);
+            chmod(native.constData(), QByteArray(open).endsWith("0777") ? 0777 : 0770);
+        }
         const QByteArray run = QFile::encodeName(m_runtime);
         auto at = [this](const QString &rel) { return QFile::encodeName(m_root.path() + "/" + rel); };
 
@@ -168,6 +243,8 @@ private slots:
         QTest::newRow("runtime missing") << at("nowhere") << inst + "Kanzlei" << true << false;
         QTest::newRow("runtime is a file") << at("runtime-file") << inst + "Kanzlei" << true << false;
         QTest::newRow("runtime path too long") << at(longRuntime) << inst + "Kanzlei" << true << false;
+        QTest::newRow("runtime open to everybody") << at("open0777") << inst + "Kanzlei" << true << false;
+        QTest::newRow("runtime open to the group") << at("open0770") << inst + "Kanzlei" << true << false;
     }
 
     void socketPath()
@@ -183,8 +260,7 @@ private slots:
             qputenv("XDG_RUNTIME_DIR", runtime);
         const QString path = HostLinkSocketPath(m_root.path() + "/inst/Kanzlei");
         QCOMPARE(path == HostLinkSocketPath(other), same);
-        QCOMPARE(QFileInfo(path).path(), inRuntime ? QFile::decodeName(runtime)
-                                                   : QStringLiteral("/tmp/veltrano-vorlagen-%1").arg(geteuid()));
+        QCOMPARE(QFileInfo(path).path(), inRuntime ? QFile::decodeName(runtime) : m_fallback);
         QVERIFY(QFile::encodeName(path).size() < 100);
     }
 
@@ -339,7 +415,7 @@ private slots:
         QString error;
         QVERIFY2(p.server.listen(dir, &error), qPrintable(error));
         const QString folder = QFileInfo(p.server.socketPath()).path();
-        QCOMPARE(folder, QStringLiteral("/tmp/veltrano-vorlagen-%1").arg(geteuid()));
+        QCOMPARE(folder, m_fallback);
         QCOMPARE(mode(folder), 0700);
 
         // The host has a runtime folder the program did not see.
@@ -364,6 +440,94 @@ private slots:
         QTRY_COMPARE(got, QStringList{"$Ende$"});
         QVERIFY(!server);
         QCOMPARE(send(dir, "x"), HostSendResult::NotRunning);
+    }
+
+    void socketFileGoesWithTheServer_data()
+    {
+        QTest::addColumn<bool>("destroy"); // else closed
+        QTest::newRow("closed") << false;
+        QTest::newRow("destroyed") << true;
+    }
+
+    void socketFileGoesWithTheServer()
+    {
+        QFETCH(bool, destroy);
+        auto server = std::make_unique<HostLinkServer>();
+        QVERIFY(server->listen(makeInstall("Kanzlei")));
+        const QString path = server->socketPath();
+        QVERIFY(QFileInfo::exists(path));
+        if (destroy)
+            server.reset();
+        else
+            server->close();
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void idleClientsDoNotHoldUpTheEnd_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("bytes"); // each sends, then waits
+
+        QTest::newRow("eight silent") << 8 << QByteArray();
+        QTest::newRow("eight with half a message") << 8 << frame('T', "Hallo").left(7);
+        QTest::newRow("three hundred silent") << 300 << QByteArray();
+    }
+
+    void idleClientsDoNotHoldUpTheEnd()
+    {
+        QFETCH(int, count);
+        QFETCH(QByteArray, bytes);
+
+        const QString dir = makeInstall("Kanzlei");
+        Program p;
+        p.server.setReadTimeout(60000); // the idle ones stay for the whole test unless pushed out
+        QVERIFY(p.server.listen(dir));
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < count; ++i) {
+            idle.push_back(std::make_unique<QLocalSocket>());
+            idle.back()->connectToServer(p.server.socketPath());
+        }
+        // More than the listen queue holds wait for the server to take them.
+        QTRY_VERIFY(std::none_of(idle.begin(), idle.end(),
+                                 [](const auto &s) { return s->state() == QLocalSocket::ConnectingState; }));
+        for (const auto &s : idle) {
+            if (s->state() == QLocalSocket::ConnectedState)
+                s->write(bytes);
+        }
+
+        QCOMPARE(beside([&] { return SendHostText(dir, "$Ende$", 1000); }), HostSendResult::Delivered);
+        QTRY_COMPARE(p.received(), QStringList{"$Ende$"});
+    }
+
+    void foreignListenerIsNotTheProgram_data()
+    {
+        QTest::addColumn<QString>("ask");
+        for (const char *ask : {"text", "activation", "still running", "vorlagen-host"})
+            QTest::newRow(ask) << ask;
+    }
+
+    void foreignListenerIsNotTheProgram()
+    {
+        QFETCH(QString, ask);
+        if (geteuid() != 0)
+            QSKIP("only root can listen as another user");
+        const QString dir = makeInstall("Kanzlei");
+        ForeignListener stranger(HostLinkSocketPath(dir));
+        if (stranger.state() == ForeignListener::SameUser)
+            QSKIP("user \"nobody\" (65534) is not available here");
+        QCOMPARE(stranger.state(), ForeignListener::Listening);
+
+        if (ask == "text") {
+            QCOMPARE(SendHostText(dir, "$Ende$", 1000), HostSendResult::NotRunning);
+        } else if (ask == "activation") {
+            QVERIFY(!RequestActivation(dir));
+        } else if (ask == "still running") {
+            QVERIFY(!HostLinkAnswers(dir));
+        } else {
+            const auto [code, err] = runSender(kSender, {"--install", dir, "$Ende$"});
+            QCOMPARE(code, 1);
+            QVERIFY2(err.contains(QStringLiteral("läuft nicht")), qPrintable(err));
+        }
     }
 
     void sender_data()
