@@ -80,20 +80,18 @@ class TestRoot : public QObject {
     void trigger(const char *entry) { child<QAction>(entry)->trigger(); }
 
     // Answers the next modal dialog the command opens, while its exec() runs.
-    void whenModal(const char *name, std::function<void(QDialog *)> act)
+    // Each try schedules the next one itself, so nothing holds itself alive.
+    void whenModal(const char *name, std::function<void(QDialog *)> act, int tries = 0)
     {
-        auto tries = std::make_shared<int>(0);
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [=] {
+        QTimer::singleShot(tries ? 10 : 0, this, [=] {
             auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             if (dlg && dlg->objectName() == QLatin1String(name))
                 act(dlg);
-            else if (++*tries < 200)
-                QTimer::singleShot(10, *poll);
+            else if (tries + 1 < 200)
+                whenModal(name, act, tries + 1);
             else if (QApplication::activeModalWidget())
                 QApplication::activeModalWidget()->close();
-        };
-        QTimer::singleShot(0, *poll);
+        });
     }
 
 private slots:
