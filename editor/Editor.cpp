@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -237,8 +238,10 @@ QWidget *Editor::buildListFrame()
             if (m_tab < 1 || m_commandRunning)
                 return;
             m_commandRunning = true;
+            const QPointer<Editor> alive(this); // the hand-over closes the editor
             (page(m_tab).*action)();
-            m_commandRunning = false;
+            if (alive)
+                m_commandRunning = false;
         });
     };
     forward(m_addFile, &EditorPage::add);

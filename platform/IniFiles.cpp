@@ -413,8 +413,12 @@ QString ReadIniValue(const QString &file, const QString &section, const QString 
     QFile in(file);
     if (file.isEmpty() || !in.open(QIODevice::ReadOnly))
         return QString();
-    const IniText t = Decode(in.readAll());
-    in.close();
+    return ReadIniValueFromBytes(in.readAll(), section, key);
+}
+
+QString ReadIniValueFromBytes(const QByteArray &bytes, const QString &section, const QString &key)
+{
+    const IniText t = Decode(bytes);
     const QString sec = Normalise(t, section);
     const QString k = Normalise(t, key);
     if (k.isEmpty())

@@ -51,6 +51,7 @@
 // reader never sees half a file, and writers on several machines sharing a
 // folder never lose each other's change. Reads take no lock.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -76,6 +77,8 @@ struct IniChange {
 };
 
 QString ReadIniValue(const QString &file, const QString &section, const QString &key);
+// The same read on a file's bytes; ReadIniValue reads the file and asks this.
+QString ReadIniValueFromBytes(const QByteArray &bytes, const QString &section, const QString &key);
 // Non-zero on success, 0 on failure.
 int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value);
 int DeleteIniKey(const QString &file, const QString &section, const QString &key);

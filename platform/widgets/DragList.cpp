@@ -101,7 +101,7 @@ void MoveItemTo(QListWidget *list, int target)
 }
 
 DragList::DragList(QWidget *owner, QListWidget *list)
-    : QObject(owner), m_list(list)
+    : QObject(owner), m_list(list), m_viewport(list->viewport())
 {
     QWidget *viewport = list->viewport();
     auto *mark = new QWidget(viewport);
@@ -121,6 +121,8 @@ DragList::DragList(QWidget *owner, QListWidget *list)
     viewport->unsetCursor();
     list->installEventFilter(this);
     viewport->installEventFilter(this);
+    connect(viewport, &QObject::destroyed, this, &DragList::forgetList);
+    connect(list, &QObject::destroyed, this, &DragList::forgetList);
 }
 
 DragList::~DragList()
@@ -128,14 +130,23 @@ DragList::~DragList()
     if (!m_list)
         return;
     m_list->removeEventFilter(this);
-    m_list->viewport()->removeEventFilter(this);
-    m_list->viewport()->unsetCursor();
+    m_viewport->removeEventFilter(this);
+    m_viewport->unsetCursor();
     delete m_mark;
+}
+
+void DragList::forgetList()
+{
+    m_scrollTimer.stop();
+    m_pressed = false;
+    m_dragging = false;
+    m_list = nullptr;
+    m_viewport = nullptr;
 }
 
 int DragList::entryAt(const QPoint &viewportPos) const
 {
-    if (!m_list->viewport()->rect().contains(viewportPos))
+    if (!m_viewport->rect().contains(viewportPos))
         return -1;
     QListWidgetItem *item = m_list->itemAt(viewportPos);
     return item ? m_list->row(item) : -1;
@@ -149,7 +160,7 @@ void DragList::showMark(int index)
         return;
     }
     const QRect entry = m_list->visualItemRect(item);
-    m_mark->setGeometry(0, qMax(0, entry.top() - 1), m_list->viewport()->width(), 2);
+    m_mark->setGeometry(0, qMax(0, entry.top() - 1), m_viewport->width(), 2);
     m_mark->show();
     m_mark->raise();
 }
@@ -160,7 +171,7 @@ void DragList::endDrag()
     m_dragging = false;
     m_scrollTimer.stop();
     m_mark->hide();
-    m_list->viewport()->unsetCursor();
+    m_viewport->unsetCursor();
 }
 
 void DragList::autoScroll()
@@ -170,7 +181,7 @@ void DragList::autoScroll()
     QScrollBar *bar = m_list->verticalScrollBar();
     if (m_lastPos.y() < 0)
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    else if (m_lastPos.y() >= m_list->viewport()->height())
+    else if (m_lastPos.y() >= m_viewport->height())
         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     else
         m_scrollTimer.stop();
@@ -178,7 +189,7 @@ void DragList::autoScroll()
 
 bool DragList::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_list)
+    if (!m_list || (watched != m_list && watched != m_viewport))
         return false;
     if (watched == m_list) {
         const bool escape = (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
@@ -194,8 +205,6 @@ bool DragList::eventFilter(QObject *watched, QEvent *event)
         }
         return true;
     }
-    if (watched != m_list->viewport())
-        return false;
 
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -228,10 +237,10 @@ bool DragList::eventFilter(QObject *watched, QEvent *event)
             if ((m_lastPos - m_pressPos).manhattanLength() < QApplication::startDragDistance())
                 return true;
             m_dragging = true;
-            m_list->viewport()->setCursor(Qt::DragMoveCursor);
+            m_viewport->setCursor(Qt::DragMoveCursor);
         }
         showMark(entryAt(m_lastPos));
-        const bool outside = m_lastPos.y() < 0 || m_lastPos.y() >= m_list->viewport()->height();
+        const bool outside = m_lastPos.y() < 0 || m_lastPos.y() >= m_viewport->height();
         if (outside && !m_scrollTimer.isActive())
             m_scrollTimer.start();
         // Swallowed, or the list would move its selection along with the cursor.

@@ -49,6 +49,7 @@ public:
     DragList(QWidget *owner, QListWidget *list);
     ~DragList() override;
 
+    // Null once the list has gone.
     QListWidget *list() const { return m_list; }
     bool isDragging() const { return m_dragging; }
     // Index under the cursor when the last drag began.
@@ -70,8 +71,14 @@ private:
     void showMark(int index);
     void endDrag();
     void autoScroll();
+    void forgetList();
 
-    QPointer<QListWidget> m_list;
+    // Plain pointers, compared by address only: while the list is destroyed
+    // its viewport still sends events, and by then the list is no longer a
+    // QListWidget (not even for a QPointer's cast). Both are cleared when the
+    // viewport goes, which is before the list itself goes.
+    QListWidget *m_list = nullptr;
+    QWidget *m_viewport = nullptr;
     QPointer<QWidget> m_mark;
     QTimer m_scrollTimer;
     QPoint m_pressPos;

@@ -73,18 +73,16 @@ class TestRoot : public QObject {
     }
     void trigger(const char *entry) { child<QAction>(entry)->trigger(); }
 
-    // Acts on the next modal dialog while its exec() runs.
-    void whenModal(std::function<void(QDialog *)> act)
+    // Acts on the next modal dialog while its exec() runs. Each try
+    // schedules the next one itself, so nothing holds itself alive.
+    void whenModal(std::function<void(QDialog *)> act, int tries = 0)
     {
-        auto tries = std::make_shared<int>(0);
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [=] {
+        QTimer::singleShot(tries ? 10 : 0, this, [=] {
             if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
                 act(dlg);
-            else if (++*tries < 200)
-                QTimer::singleShot(10, *poll);
-        };
-        QTimer::singleShot(0, *poll);
+            else if (tries + 1 < 200)
+                whenModal(act, tries + 1);
+        });
     }
 
 private slots:

@@ -1,69 +1,44 @@
-// Fuzz target for the profile-file calls: any file content must neither crash
-// them nor break the round trip of a write, a read and a delete.
-// Built with clang's libFuzzer, or as a driver that replays the files named
-// on its command line (the seed corpus in corpus/).
+// Fuzz target for the profile-file read: any file content, looked up with
+// names taken from it, gives a value the Windows call could give, and the
+// same value for the names with blanks around them or another letter case.
+// Parses from memory, so a run tries many inputs of up to 64 KB.
 
+#include "FuzzProbes.h"
 #include "IniFiles.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-QString File()
+QString SwapAsciiCase(QString s)
 {
-    static QTemporaryDir dir;
-    return dir.filePath(QStringLiteral("fuzz.dat"));
-}
-
-void Check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
+    for (QChar &c : s) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+        else if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
     }
+    return s;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QString file = File();
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
-        return 0;
-    out.close();
-
-    // Names taken from the input reach the odd corners of the parser.
-    const QString section = QString::fromLatin1(bytes.left(8));
-    const QString key = QString::fromLatin1(bytes.mid(8, 8));
-    vv::ReadIniValue(file, section, key);
-    vv::ReadIniValue(file, "S", "k");
-
-    Check(vv::WriteIniValue(file, "Fz", "Schl\u00fcssel", "Wert") != 0, "write");
-    Check(vv::ReadIniValue(file, "FZ", "SCHL\u00dcSSEL") == "Wert", "read after write");
-    Check(vv::DeleteIniKey(file, "fz", "schl\u00fcssel") != 0, "delete key");
-    Check(vv::ReadIniValue(file, "Fz", "Schl\u00fcssel").isEmpty(), "read after delete");
-    Check(vv::DeleteIniSection(file, "Fz") != 0, "delete section");
-    return 0;
-}
-
-#ifdef VV_FUZZ_REPLAY
-int main(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        QFile in(QString::fromLocal8Bit(argv[i]));
-        if (!in.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = in.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+    // No copy: a read past the input's end is caught at its last byte.
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const std::vector<fuzz::Entry> entries = fuzz::Spread(fuzz::Entries(fuzz::Text(bytes)), 4);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        // The entry itself, and its section with the next entry's key.
+        const QString &section = entries[i].section;
+        for (const QString &key : {entries[i].key, entries[(i + 1) % entries.size()].key}) {
+            const QString value = vv::ReadIniValueFromBytes(bytes, section, key);
+            fuzz::Check(value.size() <= 254, "value longer than 254 characters");
+            fuzz::Check(!value.contains(QChar(0)) && !value.contains(u'\r') && !value.contains(u'\n'),
+                        "value holds a NUL or a line break");
+            fuzz::Check(vv::ReadIniValueFromBytes(bytes, " \t" + SwapAsciiCase(section) + "\t ", SwapAsciiCase(key)) == value,
+                        "blanks or letter case of a name change the value");
+        }
     }
-    std::printf("%d files replayed\n", argc - 1);
     return 0;
 }
-#endif

@@ -180,6 +180,33 @@ private slots:
         QCOMPARE(state(w.list), "[A]BCDEFGHIJKLMNOPQRSTUVWXYZ");
     }
 
+    // A window deletes its list before the handler it made later; the
+    // viewport's last events and a pending scroll step must not reach the
+    // list then (the sanitizer build reports any access).
+    void listGoesFirst_data()
+    {
+        QTest::addColumn<bool>("dragging");
+        QTest::newRow("idle") << false;
+        QTest::newRow("while scrolling past the edge") << true;
+    }
+
+    void listGoesFirst()
+    {
+        QFETCH(bool, dragging);
+
+        Window w("ABCDEFGHIJKLMNOPQRSTUVWXYZ", 80);
+        if (dragging) {
+            QTest::mousePress(w.viewport, Qt::LeftButton, {}, w.centre(0));
+            QTest::mouseMove(w.viewport, QPoint(20, w.viewport->height() + 10));
+            QVERIFY(w.drag->isDragging());
+        }
+        delete w.list;
+        QCOMPARE(w.drag->list(), nullptr);
+        QVERIFY(!w.drag->isDragging());
+        QTest::qWait(250); // longer than a scroll step
+        delete w.drag;
+    }
+
     void enableAndDisable()
     {
         Window w("ABCD", 300);
