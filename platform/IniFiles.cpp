@@ -382,6 +382,8 @@ int ModifyIni(const QString &file, const QList<IniChange> &changes)
     FileLock lock(path);
     if (!lock.Lock(FileLockTimeoutMs()))
         return 0;
+    if (lock.TookOver())
+        RemoveLeftovers(path);
 
     // Read again under the lock: another writer may have changed it meanwhile.
     QFile in(path);
