@@ -84,16 +84,17 @@ bool IsAscii(const char *p, qsizetype n)
     return true;
 }
 
-// QString::fromUtf8 drops a leading U+FEFF; inside the file it is text.
-QString FromUtf8(const char *p, qsizetype n)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    return decoder(QByteArrayView(p, n));
-}
-
 bool IsAscii(const QString &s)
 {
     return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// QString::fromUtf8 drops a leading U+FEFF; inside the file it is text.
+QString FromUtf8(const char *p, qsizetype n)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(p, n));
 }
 
 // Valid UTF-8 that holds at least one non-ASCII character. Stops at the first
