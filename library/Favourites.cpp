@@ -12,6 +12,15 @@ const QString kSeparator(8, QLatin1Char('\t'));
 
 QString SlotKey(int slot) { return QString::number(slot); }
 
+// Slots "0".."9" of one section.
+QList<IniKey> SlotKeys(const QString &section)
+{
+    QList<IniKey> keys;
+    for (int slot = 0; slot < Favourites::kSlots; ++slot)
+        keys.append({section, SlotKey(slot)});
+    return keys;
+}
+
 // The editor list splits label and path at the first TAB.
 QString CleanLabel(QString label) { return label.replace(QLatin1Char('\t'), QLatin1Char(' ')); }
 
@@ -22,9 +31,9 @@ Favourites::Favourites(const LibraryPaths &paths) : m_paths(paths) {}
 QList<Favourite> Favourites::Load() const
 {
     QList<Favourite> list;
+    const QStringList values = ReadIniValues(file(), SlotKeys(kDocs) + SlotKeys(kPdfFile));
     for (int slot = 0; slot < kSlots; ++slot) {
-        const QString label = ReadIniValue(file(), kDocs, SlotKey(slot));
-        const QString path = ReadIniValue(file(), kPdfFile, SlotKey(slot));
+        const QString &label = values[slot], &path = values[kSlots + slot];
         if (!label.isEmpty() && !path.isEmpty())
             list.append({slot, label, path});
     }
@@ -33,12 +42,7 @@ QList<Favourite> Favourites::Load() const
 
 int Favourites::FreeSlot() const
 {
-    int free = -1;
-    for (int slot = 0; slot < kSlots; ++slot) {
-        if (ReadIniValue(file(), kPdfFile, SlotKey(slot)).isEmpty())
-            free = slot;
-    }
-    return free;
+    return int(ReadIniValues(file(), SlotKeys(kPdfFile)).lastIndexOf(QString()));
 }
 
 int Favourites::Add(const QString &category, const QString &fileName) const
@@ -55,10 +59,7 @@ int Favourites::Add(const QString &category, const QString &fileName) const
 
 int Favourites::SlotOfLabel(const QString &label) const
 {
-    for (int slot = 0; slot < kSlots; ++slot)
-        if (ReadIniValue(file(), kDocs, SlotKey(slot)) == label)
-            return slot;
-    return -1;
+    return int(ReadIniValues(file(), SlotKeys(kDocs)).indexOf(label));
 }
 
 int Favourites::Rename(const QString &oldLabel, const QString &newLabel) const

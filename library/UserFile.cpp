@@ -17,6 +17,15 @@ const QString kSet = QStringLiteral("SET");
 const QString kCat = QStringLiteral("CAT");
 const QString kDir = QStringLiteral("DIR");
 const QString kInfo = QStringLiteral("INFO");
+
+// "01".."09" of one section.
+QList<IniKey> CategoryKeys(const QString &section)
+{
+    QList<IniKey> keys;
+    for (int n = 1; n <= UserFile::kMaxCategories; ++n)
+        keys.append({section, UserFile::CategoryKey(n)});
+    return keys;
+}
 } // namespace
 
 UserFile::UserFile(const LibraryPaths &paths) : m_paths(paths) {}
@@ -28,13 +37,8 @@ QString UserFile::CategoryKey(int position)
 
 QStringList UserFile::ReadCategories() const
 {
-    QStringList names;
-    const QString file = path();
-    for (int n = 1; n <= kMaxCategories; ++n) {
-        const QString name = ReadIniValue(file, kCat, CategoryKey(n));
-        if (!name.isEmpty())
-            names.append(name);
-    }
+    QStringList names = ReadIniValues(path(), CategoryKeys(kCat));
+    names.removeAll(QString());
     return names;
 }
 
@@ -99,13 +103,10 @@ bool UserFile::Backup() const
 int UserFile::RemoveCategory(const QString &name) const
 {
     const QString file = path();
-    for (int n = 1; n <= kMaxCategories; ++n) {
-        if (ReadIniValue(file, kCat, CategoryKey(n)) != name)
-            continue;
+    const int n = int(ReadIniValues(file, CategoryKeys(kCat)).indexOf(name)) + 1;
+    if (n > 0)
         ModifyIni(file, {IniChange::RemoveKey(kCat, CategoryKey(n)), IniChange::RemoveKey(kDir, CategoryKey(n))});
-        return n;
-    }
-    return 0;
+    return n;
 }
 
 bool UserFile::RewriteFromFolders(const QStringList &folderNames) const
@@ -130,11 +131,8 @@ bool UserFile::RewriteOrder(const QStringList &names, const QString &snapshotFil
     }
     changes << IniChange::RemoveSection(kDir);
     if (QFileInfo::exists(snapshotFile)) {
-        QStringList oldNames, oldDirs;
-        for (int k = 1; k <= kMaxCategories; ++k) {
-            oldNames << ReadIniValue(snapshotFile, kCat, CategoryKey(k));
-            oldDirs << ReadIniValue(snapshotFile, kDir, CategoryKey(k));
-        }
+        const QStringList old = ReadIniValues(snapshotFile, CategoryKeys(kCat) + CategoryKeys(kDir));
+        const QStringList oldNames = old.mid(0, kMaxCategories), oldDirs = old.mid(kMaxCategories);
         for (int j = 0; j < names.size(); ++j) {
             for (int k = 0; k < kMaxCategories; ++k) {
                 if (oldNames[k] == names[j])

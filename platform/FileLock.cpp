@@ -30,11 +30,17 @@ enum class Attempt { Locked, Busy, Replaced, Failed };
 
 // The kernel lock on the open lock file goes away with its process, however
 // that ends; a lock file that merely exists means nothing.
-Attempt TryLock(const QByteArray &path, int *fdOut)
+Attempt TryLock(const QByteArray &path, int *fdOut, bool *tookOver)
 {
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EACCES) // another user's lock file in a shared folder
-        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    *tookOver = fd < 0 && errno == EEXIST;
+    if (*tookOver) {
+        fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0 && errno == EACCES) // another user's lock file in a shared folder
+            fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) // its holder just let go
+            return Attempt::Replaced;
+    }
     if (fd < 0)
         return Attempt::Failed;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -79,22 +85,11 @@ void SyncFolder(const QByteArray &folder)
 }
 #endif
 
-// Only the lock holder writes these, so under the lock any that exist were
-// left by a writer that died before its rename.
-void RemoveLeftovers(const QFileInfo &target, const QString &prefix, const QString &suffix)
-{
-    const QDir folder = target.absoluteDir();
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
-        if (name.size() > prefix.size() + suffix.size() && name.startsWith(prefix) && name.endsWith(suffix))
-            QFile::remove(folder.filePath(name));
-    }
-}
-
 } // namespace
 
 struct FileLock::Impl {
     QString path;
+    bool tookOver = false;
 #ifdef Q_OS_UNIX
     int fd = -1;
 #else
@@ -139,7 +134,7 @@ bool FileLock::Lock(int timeoutMs)
 #endif
     for (;;) {
 #ifdef Q_OS_UNIX
-        switch (TryLock(path, &m_impl->fd)) {
+        switch (TryLock(path, &m_impl->fd, &m_impl->tookOver)) {
         case Attempt::Locked:
             return true;
         case Attempt::Failed:
@@ -152,6 +147,7 @@ bool FileLock::Lock(int timeoutMs)
             break;
         }
 #else
+        m_impl->tookOver = QFileInfo::exists(m_impl->path);
         if (m_impl->lock.tryLock(0))
             return m_impl->locked = true;
         if (m_impl->lock.error() != QLockFile::LockFailedError)
@@ -162,6 +158,26 @@ bool FileLock::Lock(int timeoutMs)
         const int jitter = int(QRandomGenerator::global()->bounded(pauseMs + 1));
         QThread::msleep(ulong(qMin<qint64>(pauseMs + jitter, qMax<qint64>(1, deadline.remainingTime()))));
         pauseMs = qMin(pauseMs * 2, 25);
+    }
+}
+
+bool FileLock::TookOver() const
+{
+    return m_impl->tookOver;
+}
+
+// Only the lock holder writes these, so under the lock any that exist were
+// left by a writer that died before its rename.
+void RemoveLeftovers(const QString &path)
+{
+    const QFileInfo target(path);
+    const QString prefix = QLatin1Char('.') + target.fileName() + QLatin1Char('.');
+    const QString suffix = QStringLiteral(".part");
+    const QDir folder = target.absoluteDir();
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (name.size() > prefix.size() + suffix.size() && name.startsWith(prefix) && name.endsWith(suffix))
+            QFile::remove(folder.filePath(name));
     }
 }
 
@@ -182,7 +198,6 @@ bool ReplaceFileContents(const QString &path, const QByteArray &bytes)
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     const QByteArray stem = folder + "/." + QFile::encodeName(info.fileName()) + ".";
-    RemoveLeftovers(info, "." + info.fileName() + ".", QStringLiteral(".part"));
 
     struct stat old {};
     const bool existed = ::stat(target.constData(), &old) == 0;

@@ -23,6 +23,10 @@ public:
     // Waits at most timeoutMs; false when the lock could not be had.
     bool Lock(int timeoutMs);
 
+    // The lock file was there before: a holder left it behind, mostly one that
+    // died, maybe in the middle of a write (see RemoveLeftovers).
+    bool TookOver() const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
@@ -35,8 +39,12 @@ void SetFileLockTimeoutMs(int ms);
 // Writes bytes to a new sibling of path, flushes it to disk and renames it
 // over path. An existing file's permissions (and, where allowed, owner) are
 // carried over; a new file gets the usual mode under the umask. On failure
-// path is left as it was. The caller holds the FileLock of path; siblings
-// left by writers that died are removed then.
+// path is left as it was. The caller holds the FileLock of path.
 bool ReplaceFileContents(const QString &path, const QByteArray &bytes);
+
+// Removes the siblings of path that ReplaceFileContents (or a copy) left when
+// its process died before the rename. Only for the holder of the FileLock of
+// path, and only worth a look at the folder when the lock was taken over.
+void RemoveLeftovers(const QString &path);
 
 } // namespace vv

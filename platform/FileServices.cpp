@@ -207,7 +207,8 @@ bool CopyFileOverwrite(const QString &source, const QString &target, QString *er
         return false;
     }
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Opening a FIFO would wait for a writer, a device may never end.
+    if (!sourceInfo.isFile() || !in.open(QIODevice::ReadOnly)) {
         SetError(error, QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden.").arg(source));
         return false;
     }

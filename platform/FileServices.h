@@ -53,7 +53,8 @@ QString CreateTempFileIn(const QString &folder, quint16 start);
 // leaves an existing target as it was. An existing target keeps its
 // permissions; nothing else (times, the source's mode) is carried over. A
 // target without any write bit counts as read-only and is refused. A target
-// that is a symbolic link is written where it points.
+// that is a symbolic link is written where it points. A source that is no
+// regular file (a FIFO, a device) is refused rather than opened.
 bool CopyFileOverwrite(const QString &source, const QString &target, QString *error = nullptr);
 
 } // namespace vv

@@ -1,13 +1,16 @@
 #pragma once
 // Profile files (INI format): the user file and the template database are read
-// and written only through these four calls. Each call opens, works on and
+// and written only through these calls. Each call opens, works on and
 // closes the file; nothing is cached, so a write is seen by the next read.
 //
 // Behaviour, matching the Windows profile-string functions where known:
 // - Text is Windows-1252. A file starting with the UTF-16 byte order mark
 //   (FF FE or FE FF) is read as UTF-16 and written back in the same byte order
-//   with its mark. A UTF-8 mark is not recognised: its three bytes are part of
-//   the first line (so a header on that line is not seen), and a write keeps them.
+//   with its mark. A file that is valid UTF-8 and holds non-ASCII text (an
+//   editor may have saved it so) is read and written as UTF-8; any other file,
+//   and every new one, is Windows-1252. A UTF-8 mark is not recognised: its
+//   three bytes are part of the first line (so a header on that line is not
+//   seen), and a write keeps them.
 // - Lines end in CR LF, LF or CR, mixed freely. There is no length limit.
 // - Blanks and tabs around section names, keys, "=" and values are ignored;
 //   names compare without regard to letter case. The names a caller passes are
@@ -45,6 +48,10 @@
 // - Deleting from a missing file, or a key or section that is not there,
 //   succeeds and leaves the file as it was (a missing file is not created).
 //
+// - Only a regular file of at most 64 MB is read (see DataFile.h). Anything
+//   else under the name (a FIFO, a device, a folder) reads as a missing file
+//   does, and a write or delete fails and leaves it alone.
+//
 // A write locks <file>.lock (the lock ends with its process, so a writer that
 // died blocks nobody), writes a hidden sibling file, flushes it to disk and
 // renames it over the file, keeping its permissions; a link is followed. So a crash or a concurrent
@@ -54,6 +61,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace vv {
 
@@ -76,9 +84,16 @@ struct IniChange {
     }
 };
 
+struct IniKey {
+    QString section, key;
+};
+
 QString ReadIniValue(const QString &file, const QString &section, const QString &key);
-// The same read on a file's bytes; ReadIniValue reads the file and asks this.
+// The same read on a file's bytes, as the fuzz target parses from memory.
 QString ReadIniValueFromBytes(const QByteArray &bytes, const QString &section, const QString &key);
+// The values of several keys, in the order asked, each as ReadIniValue would
+// give it, from one read of the file.
+QStringList ReadIniValues(const QString &file, const QList<IniKey> &keys);
 // Non-zero on success, 0 on failure.
 int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value);
 int DeleteIniKey(const QString &file, const QString &section, const QString &key);

@@ -1,5 +1,7 @@
 #include "Registry.h"
 
+#include "DataFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -168,17 +170,14 @@ Line ParseLine(QStringView raw)
     return line;
 }
 
+// A store that is no regular file of sane size reads as empty and is not
+// written (ok false).
 QStringList ReadLines(const QString &path, bool *ok = nullptr)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (ok)
-            *ok = !file.exists();
-        return {};
-    }
-    QByteArray bytes = file.readAll();
+    DataFileContent in = ReadDataFile(path);
     if (ok)
-        *ok = file.error() == QFileDevice::NoError;
+        *ok = in.ok;
+    QByteArray &bytes = in.bytes;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     QStringList lines = QString::fromUtf8(bytes).split(u'\n');

@@ -1,8 +1,10 @@
 // Profile files must read as the Windows functions read them, and a write must
 // change only its own line: files travel between both systems and the host.
 
+#include "DataFile.h"
 #include "FileLock.h"
 #include "IniFiles.h"
+#include "Registry.h"
 
 #include "TestSupport.h"
 
@@ -10,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace vv;
 using vvtest::ReadAll;
@@ -22,6 +26,12 @@ template <size_t N>
 QByteArray B(const char (&s)[N])
 {
     return QByteArray(s, int(N - 1)).replace('|', "\r\n");
+}
+
+// UTF-8 text (this source is UTF-8) with "|" for CR LF.
+QByteArray U8(const char *s)
+{
+    return QByteArray(s).replace('|', "\r\n");
 }
 
 QByteArray Utf16(const QString &text, bool little)
@@ -47,7 +57,10 @@ int Change(const QString &file, const QString &section, const QString &key, cons
 class TestIniFiles : public QObject {
     Q_OBJECT
 
-    QStringList entries() const { return m_dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
+    QStringList entries() const
+    {
+        return m_dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_root;
@@ -107,6 +120,7 @@ private slots:
         QTest::newRow("utf-16 BE") << Utf16(QString::fromUtf8("[S]\nk=Ω\n"), false) << "S" << "k" << QString::fromUtf8("Ω");
         QTest::newRow("header without bracket") << B("[S|k=1|") << "S" << "k" << "1";
         QTest::newRow("bracket inside name") << B("[a]b]|k=1|") << "a]b" << "k" << "1";
+        QTest::newRow("brackets inside a line") << B("[T]|x=a [[S]|k=1|") << "S" << "k" << "";
         QTest::newRow("binary junk")
             << B("\x00\x01\xFF\xFE\x81[S]|\x00\x00=\x01|[S]\x00|\x7F=\x90|k=v\x00tail|") << "S" << "k" << "v";
     }
@@ -121,6 +135,130 @@ private slots:
         WriteAll(file, content);
         QCOMPARE(ReadIniValue(file, section, key), expected);
         QCOMPARE(ReadAll(file), content);
+    }
+
+    // Several keys from one read give what single reads give.
+    void readSeveral_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file
+        QTest::addColumn<QStringList>("keys");   // "section/key"
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("sections in any order") << B("[B]|y=2|[A]|x=1|") << QStringList{"A/x", "B/y", "A/z"}
+                                               << QStringList{"1", "2", ""};
+        QTest::newRow("first duplicate wins") << B("[S]|k=1|[T]|k=t|[s]|k=2|j=3|") << QStringList{"S/k", "S/j", "T/k"}
+                                              << QStringList{"1", "3", "t"};
+        QTest::newRow("same key twice, empty key") << B("[S]|=x|K=1|") << QStringList{"S/k", "s/K", "S/ "}
+                                                   << QStringList{"1", "1", ""};
+        QTest::newRow("utf-16") << Utf16(QString::fromUtf8("[S]\r\nk=Ω\r\n[T]\r\nk=2\r\n"), true)
+                                << QStringList{"T/k", "S/k"} << QStringList{"2", QString::fromUtf8("Ω")};
+        QTest::newRow("no file") << QByteArray() << QStringList{"S/k", "T/j"} << QStringList{"", ""};
+    }
+
+    void readSeveral()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, keys);
+        QFETCH(QStringList, expected);
+        const QString file = path("User.dat");
+        if (!content.isNull())
+            WriteAll(file, content);
+        QList<IniKey> asked;
+        for (const QString &k : keys)
+            asked.append({k.section('/', 0, 0), k.section('/', 1)});
+        QCOMPARE(ReadIniValues(file, asked), expected);
+        for (int i = 0; i < asked.size(); ++i)
+            QCOMPARE(ReadIniValue(file, asked[i].section, asked[i].key), expected[i]);
+    }
+
+    // A file saved as UTF-8 by an editor keeps its form; everything else, and
+    // every new file, is Windows-1252.
+    void utf8_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("write"); // section, key, value
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray text = U8("; Grüße aus Köln €|[Ärzte]|Übersicht = Größe „groß“ |k=1|[Ω]|x=y|");
+        const QByteArray mark = "\xEF\xBB\xBF";
+
+        QTest::newRow("utf-8") << text << QString::fromUtf8("ÄRZTE") << QString::fromUtf8("übersicht")
+                               << QString::fromUtf8("Größe „groß“") << QStringList{QString::fromUtf8("ärzte"), "K", "Äpfel"}
+                               << U8("; Grüße aus Köln €|[Ärzte]|Übersicht = Größe „groß“ |k=Äpfel|[Ω]|x=y|");
+        QTest::newRow("utf-8 with mark") << mark + text << QString::fromUtf8("ω") << "X" << "y"
+                                         << QStringList{QString::fromUtf8("Ω"), QString::fromUtf8("Neu"), "ß"}
+                                         << mark + text + U8("Neu=ß|");
+        QTest::newRow("not utf-8") << B("[S]|k=\xC3\xA4 \xE4|") << "S" << "k" << QString::fromUtf8("Ã¤ ä")
+                                   << QStringList{"S", "j", QString::fromUtf8("ü")} << B("[S]|k=\xC3\xA4 \xE4|j=\xFC|");
+        QTest::newRow("ascii stays windows-1252") << B("[S]|k=1|") << "S" << "k" << "1"
+                                                  << QStringList{"S", "k", QString::fromUtf8("ü")} << B("[S]|k=\xFC|");
+    }
+
+    void utf8()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, write);
+        QFETCH(QByteArray, after);
+        const QString file = path("User.dat");
+        WriteAll(file, before);
+        QCOMPARE(ReadIniValue(file, section, key), expected);
+        QVERIFY(WriteIniValue(file, write[0], write[1], write[2]) != 0);
+        QCOMPARE(ReadAll(file), after);
+        QCOMPARE(ReadIniValue(file, write[0], write[1]), write[2]);
+    }
+
+    // Whatever else stands under the name of a data file reads as no file, at
+    // once, and is never written through.
+    void otherThanAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("link to /dev/zero") << "zero";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("sparse file above the limit") << "huge";
+    }
+
+    void otherThanAFile()
+    {
+        QFETCH(QString, kind);
+        const QString file = path("User.dat");
+        const QByteArray content = "[S]\nk=1\n[Software\\Veltrano\\Ordinalis]\nk=1\n";
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link("/dev/zero", file));
+        } else if (kind == "folder") {
+            QVERIFY(m_dir.mkdir("User.dat"));
+        } else {
+            WriteAll(file, content);
+            QVERIFY(QFile::resize(file, kMaxDataFileSize + 1));
+        }
+        const auto described = [&file] {
+            const QFileInfo info(file);
+            return QStringList{info.isSymLink() ? info.symLinkTarget() : QString(), QString::number(info.isDir()),
+                               QString::number(info.size()), QString::number(info.isFile())};
+        };
+        const QStringList before = described();
+
+        QCOMPARE(ReadIniValue(file, "S", "k"), QString());
+        QCOMPARE(ReadIniValues(file, {{"S", "k"}, {"S", "j"}}), QStringList({"", ""}));
+        QCOMPARE(WriteIniValue(file, "S", "k", "2"), 0);
+        QCOMPARE(DeleteIniSection(file, "S"), 0);
+        Registry store(file, {file});
+        QString value = "unberührt";
+        QVERIFY(!store.ReadRegistryValue(QString::fromLatin1(kProductKey), "k", value));
+        QCOMPARE(value, QString("unberührt"));
+        QVERIFY(!store.WriteRegistryValue(QString::fromLatin1(kProductKey), "k", "2"));
+
+        QCOMPARE(described(), before);
+        QCOMPARE(entries(), QStringList{"User.dat"});
+        QFile head(file);
+        if (kind == "huge")
+            QCOMPARE(head.open(QIODevice::ReadOnly) ? head.read(content.size()) : QByteArray(), content);
     }
 
     void write_data()

@@ -101,18 +101,23 @@ private slots:
         QCOMPARE(bytes.count("[Shared]"), 1);
     }
 
+    // The next writer takes the lock over and removes what the dead one left,
+    // even when its own write changes nothing.
     void lockOfKilledWriterIsTakenOver()
     {
-        const QString file = m_root.filePath("stale.dat");
+        const QString file = m_root.filePath("stale.dat"), leftover = m_root.filePath(".stale.dat.5eed.part");
+        vvtest::WriteAll(file, "[S]\r\nk=2\r\n");
         QProcess *holder = Start({"--hold", file});
         QVERIFY(Ready(holder));
         QVERIFY(QFile::exists(file + ".lock"));
+        vvtest::WriteAll(leftover, "[S]\r\nk=halb");
         const int oldTimeout = FileLockTimeoutMs();
         SetFileLockTimeoutMs(300);
         const int whileHeld = WriteIniValue(file, "S", "k", "1");
         holder->kill();
         QVERIFY(holder->waitForFinished(10000));
         QVERIFY(QFile::exists(file + ".lock")); // left behind by the dead writer
+        QVERIFY(QFile::exists(leftover));
         const int afterDeath = WriteIniValue(file, "S", "k", "2");
         SetFileLockTimeoutMs(oldTimeout);
 
@@ -120,6 +125,7 @@ private slots:
         QVERIFY(afterDeath != 0);
         QCOMPARE(ReadIniValue(file, "S", "k"), QStringLiteral("2"));
         QVERIFY(!QFile::exists(file + ".lock"));
+        QVERIFY(!QFile::exists(leftover));
     }
 
     void killedWriterNeverTearsFile()
