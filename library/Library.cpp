@@ -3,9 +3,15 @@
 #include "FileServices.h"
 #include "RecycleKillFiles.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
 
 namespace vv {
 namespace {
@@ -43,6 +49,62 @@ bool DeleteForGood(const QString &file)
     return RecycleFiles(QStringList{file}, false, false, false, false, false);
 }
 
+const QString kPdf = QStringLiteral(".pdf");
+
+QCollator GermanCollator()
+{
+    QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    return collator;
+}
+
+struct Keyed {
+    QCollatorSortKey key;
+    QString name;
+};
+
+bool Before(const Keyed &a, const Keyed &b)
+{
+    const int c = a.key.compare(b.key);
+    return c != 0 ? c < 0 : a.name < b.name; // the same name in other letter case: a fixed order
+}
+
+// Each name's collation key is made once: comparing two keys is a byte
+// compare, where the collator would work through both names again at each
+// of the n log n comparisons.
+std::vector<Keyed> Sorted(const QCollator &collator, QStringList::iterator begin, QStringList::iterator end)
+{
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(end - begin));
+    for (auto it = begin; it != end; ++it)
+        keyed.push_back({collator.sortKey(*it), std::move(*it)});
+    std::sort(keyed.begin(), keyed.end(), Before);
+    return keyed;
+}
+
+// German dictionary order (ä with a, ß as ss), letter case only as a
+// tie-break, digits by value. A long list is keyed and sorted in two halves
+// at once, on two cores, and merged; each half has a collator of its own,
+// since one may not serve two threads.
+void SortGerman(QStringList &names)
+{
+    static const QCollator collators[2] = {GermanCollator(), GermanCollator()};
+    constexpr qsizetype kHalvesFrom = 2000;
+    const auto begin = names.begin(); // detaches here, before the halves are handed out
+    const auto middle = names.size() < kHalvesFrom ? names.end() : begin + names.size() / 2;
+    std::vector<Keyed> second;
+    std::thread helper;
+    if (middle != names.end())
+        helper = std::thread([&] { second = Sorted(collators[1], middle, names.end()); });
+    std::vector<Keyed> first = Sorted(collators[0], begin, middle);
+    if (helper.joinable())
+        helper.join();
+    auto a = first.begin(), b = second.begin();
+    for (QString &out : names)
+        out = std::move((b == second.end() || (a != first.end() && !Before(*b, *a)) ? a++ : b++)->name);
+}
+
 } // namespace
 
 Library::Library(const LibraryPaths &paths) : m_paths(paths), m_user(paths) {}
@@ -75,17 +137,21 @@ CategoryLocation Library::LocateCategory(const QString &name) const
 
 QStringList Library::Documents(const QString &folder) const
 {
+    forgetListing();
     if (folder.isEmpty())
         return {};
-    QStringList names = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden, QDir::NoSort);
-    SortNamesGerman(names);
+    // The pictures come along in the same pass over the folder.
+    m_listed = ListFolder(folder, {kPdf}, {QStringLiteral(".gif"), QStringLiteral(".jpg")});
+    QStringList names = std::move(m_listed.names);
+    m_listed.names = QStringList();
+    SortGerman(names);
     return names;
 }
 
 QStringList Library::CategoryFolders() const
 {
     QStringList names = QDir(m_paths.templatesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    SortNamesGerman(names);
+    SortGerman(names);
     return names;
 }
 
@@ -95,14 +161,21 @@ QString Library::PreviewFileName(const QString &documentName, const QString &pic
     return documentName.left(qMax<qsizetype>(0, documentName.size() - 3)) + picture.right(3);
 }
 
+QString Library::pictureIn(const QString &folder, const QString &name) const
+{
+    if (folder.isEmpty() || folder != m_listed.folder)
+        return OnDisk(folder + QLatin1Char('/') + name);
+    return m_listed.find(name);
+}
+
 QString Library::PreviewPicture(const QString &folder, const QString &document) const
 {
     QString picture;
     if (document.size() >= 3) {
-        const QString base = folder + QLatin1Char('/') + PreviewFileName(document, QString());
-        if (const QString gif = OnDisk(base + QStringLiteral("gif")); !gif.isEmpty())
+        const QString base = PreviewFileName(document, QString());
+        if (const QString gif = pictureIn(folder, base + QStringLiteral("gif")); !gif.isEmpty())
             picture = gif;
-        if (const QString jpg = OnDisk(base + QStringLiteral("jpg")); !jpg.isEmpty())
+        if (const QString jpg = pictureIn(folder, base + QStringLiteral("jpg")); !jpg.isEmpty())
             picture = jpg;
     }
     if (picture.isEmpty())
@@ -140,6 +213,7 @@ bool Library::DocumentExists(const QString &category, const QString &fileName) c
 AddResult Library::AddDocument(const QString &category, const QString &fileName, const QString &helpText,
                                const QString &sourceDocument, const QString &sourcePreview) const
 {
+    forgetListing();
     AddResult result;
     result.backedUp = m_user.Backup();
     result.helpWritten = m_user.WriteDocumentInfo(fileName, helpText) != 0;
@@ -156,6 +230,7 @@ AddResult Library::AddDocument(const QString &category, const QString &fileName,
 MoveResult Library::MoveDocument(const QString &sourceFolder, const QString &document,
                                  const QString &targetCategory) const
 {
+    forgetListing();
     MoveResult result;
     const QString targetFolder = folderOf(targetCategory);
     const QString source = OnDisk(sourceFolder + QLatin1Char('/') + document);
@@ -189,6 +264,7 @@ MoveResult Library::MoveDocument(const QString &sourceFolder, const QString &doc
 
 DeleteDocumentResult Library::DeleteDocument(const QString &folder, const QString &document) const
 {
+    forgetListing();
     DeleteDocumentResult result;
     if (document.isEmpty())
         return result;
@@ -208,11 +284,12 @@ int Library::CountDocuments(const QString &category) const
     const QString folder = folderOf(category);
     if (folder.isEmpty() || !PathExists(folder))
         return 0;
-    return int(Documents(folder).size());
+    return int(ListFolder(folder, {kPdf}).names.size());
 }
 
 DeleteCategoryResult Library::DeleteCategory(const QString &name) const
 {
+    forgetListing();
     DeleteCategoryResult result;
     if (FileExists(m_paths.userFile()))
         result.backedUp = m_user.Backup();
@@ -226,6 +303,7 @@ DeleteCategoryResult Library::DeleteCategory(const QString &name) const
 
 UpdateResult Library::UpdateDatabase() const
 {
+    forgetListing();
     UpdateResult result;
     if (FileExists(m_paths.userBackup()))
         DeleteForGood(m_paths.userBackup());
