@@ -464,7 +464,7 @@ void Root::documentSelected()
 
 void Root::showPicture(const QString &file)
 {
-    const QImage image = ReadPicture(file);
+    const QImage image = ReadPicture(file, ShownSize(m_image));
     if (image.isNull())
         return; // an unreadable picture leaves the preview empty
     m_image->setScaledContents(true);

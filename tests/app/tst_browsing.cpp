@@ -1,0 +1,87 @@
+// Browsing in the main window with what a real library holds beyond the
+// small fixture: huge preview pictures.
+
+#include "Fakes.h"
+#include "Installation.h"
+#include "Root.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace vvtest;
+
+class TestBrowsing : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QString m_install, m_templates;
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<vv::Root> m_root;
+
+    void makeRoot()
+    {
+        m_fakes = std::make_unique<FakeServices>(m_tmp.path() + "/fakes");
+        m_root = std::make_unique<vv::Root>(m_install, m_fakes->services());
+        QVERIFY(m_root->Load());
+        m_root->show();
+        QCoreApplication::processEvents();
+    }
+    template <class T> T *child(const char *name) { return m_root->findChild<T *>(QString::fromUtf8(name)); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        IsolateEnvironment(m_tmp.path());
+    }
+
+    void init()
+    {
+        QDir(m_tmp.path() + "/install").removeRecursively();
+        m_install = m_tmp.path() + "/install";
+        m_templates = MakeInstallation(m_install);
+    }
+
+    void cleanup() { m_root.reset(); }
+
+    // Far beyond what Qt decodes whole, a few kilobytes on disk.
+    void hugePreview_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("black-and-white scan of 400 megapixels") << QSize(20000, 20000) << QImage::Format_Mono;
+        QTest::newRow("wide palette picture") << QSize(9000, 1500) << QImage::Format_Indexed8;
+    }
+
+    void hugePreview()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
+        QImage huge(size, format);
+        huge.setColorTable({kJpgColour.rgb(), kGifColour.rgb()});
+        huge.fill(0);
+        QVERIFY(huge.save(m_templates + "/Steuern/Antrag.jpg", "PNG"));
+        const int limit = QImageReader::allocationLimit();
+
+        makeRoot();
+        QCOMPARE(child<QListWidget>("LDateien")->currentItem()->text(), QStringLiteral("Antrag.pdf"));
+        auto *preview = child<QLabel>("pImage");
+        const QImage shown = preview->pixmap().toImage();
+        const QSize room = preview->contentsRect().size() * preview->devicePixelRatioF();
+        QVERIFY2(qAbs(shown.width() - room.width()) <= 2 && qAbs(shown.height() - room.height()) <= 2,
+                 qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
+        QCOMPARE(ColourName(shown.pixelColor(shown.width() / 2, shown.height() / 2)), QChar('r'));
+        QCOMPARE(QImageReader::allocationLimit(), limit); // raised for that one picture only
+    }
+};
+
+QTEST_MAIN(TestBrowsing)
+#include "tst_browsing.moc"
