@@ -10,6 +10,7 @@
 #include "PdfReader.h"
 #include "Picture.h"
 #include "WebSupports.h"
+#include "WrappingLabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,14 +94,12 @@ void Root::buildControls()
     outer->addLayout(middle, 1);
 
     // Help text.
-    m_infos = new QLabel(this);
+    m_infos = new WrappingLabel(this);
     m_infos->setObjectName(QStringLiteral("LInfos"));
-    m_infos->setWordWrap(true);
     m_infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_infos->setFrameShape(QFrame::StyledPanel);
     m_infos->setMargin(6);
     m_infos->setMinimumHeight(64);
-    m_infos->setTextFormat(Qt::PlainText);
     m_infos->setBackgroundRole(QPalette::ToolTipBase);
     m_infos->setAutoFillBackground(true);
     outer->addWidget(m_infos);
@@ -140,6 +139,8 @@ void Root::buildControls()
     m_database->setObjectName(QStringLiteral("LDatabase"));
     m_database->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_database->setForegroundRole(QPalette::PlaceholderText);
+    // A deep installation path is cut off at the window's edge, not made room for.
+    m_database->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     outer->addWidget(m_database);
 
     // Not part of the layout: kept out of view, still the Esc button.

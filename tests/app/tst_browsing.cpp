@@ -1,11 +1,14 @@
 // Browsing in the main window with what a real library holds beyond the
-// small fixture: huge preview pictures.
+// small fixture: huge preview pictures and texts with words longer than a line.
 
 #include "Fakes.h"
+#include "IniFiles.h"
 #include "Installation.h"
 #include "Root.h"
 #include "TestSupport.h"
+#include "Twips.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
@@ -80,6 +83,41 @@ private slots:
                  qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
         QCOMPARE(ColourName(shown.pixelColor(shown.width() / 2, shown.height() / 2)), QChar('r'));
         QCOMPARE(QImageReader::allocationLimit(), limit); // raised for that one picture only
+    }
+
+    // A word of 254 letters (the most a help text holds) wraps inside the
+    // window; no text makes the window wider than it was designed.
+    void longWords_data()
+    {
+        QTest::addColumn<QString>("key"); // of "INFO"; "" for a long name of the installation folder
+        QTest::addColumn<int>("category");
+        QTest::newRow("document help text") << "Antrag.pdf" << 0;
+        QTest::newRow("help text of an empty category") << "03" << 2;
+        QTest::newRow("installation folder") << "" << 0;
+    }
+
+    void longWords()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, category);
+        const QString word = QString(254, QLatin1Char('W'));
+        if (key.isEmpty()) {
+            m_install = m_tmp.path() + '/' + word;
+            m_templates = MakeInstallation(m_install);
+        } else {
+            QVERIFY(vv::WriteIniValue(m_templates + "/User.dat", "INFO", key, word));
+        }
+
+        makeRoot();
+        child<QComboBox>("LCategory")->setCurrentIndex(category);
+        QCoreApplication::processEvents();
+        QVERIFY2(m_root->width() <= vv::TwipsToPixelsX(9600), qPrintable(QString::number(m_root->width())));
+        if (key.isEmpty())
+            return;
+        auto *infos = child<QLabel>("LInfos");
+        QCOMPARE(infos->text(), word);
+        // Wrapped over several lines, not cut off at the edge.
+        QVERIFY(infos->heightForWidth(infos->width()) >= 3 * infos->fontMetrics().height());
     }
 };
 
