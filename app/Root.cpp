@@ -72,6 +72,9 @@ void Root::buildControls()
     m_files->setObjectName(QStringLiteral("LDateien"));
     m_files->setSelectionMode(QAbstractItemView::SingleSelection);
     m_files->setMinimumWidth(250);
+    // One line height for all: a category of thousands is laid out without
+    // measuring each name. A name wider than the list is cut short with "…".
+    m_files->setUniformItemSizes(true);
     docLabel->setBuddy(m_files);
     docBox->addWidget(docLabel);
     docBox->addWidget(m_files, 1);
@@ -430,12 +433,12 @@ void Root::categorySelected()
         m_fileListFolder = where.folder;
     refreshFileList();
 
-    m_infos->clear();
-    const QString info = m_library.userFile().CategoryInfo(position);
-    if (!info.isEmpty())
-        m_infos->setText(info);
+    // The first document's help text replaces the category's at once, so
+    // the category's is read only for an empty category.
     if (m_files->count() > 0)
         m_files->setCurrentRow(0);
+    else
+        m_infos->setText(m_library.userFile().CategoryInfo(position));
     busy.restore();
     Yield();
 }
