@@ -10,6 +10,9 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -70,40 +73,105 @@ bool Before(const Keyed &a, const Keyed &b)
     return c != 0 ? c < 0 : a.name < b.name; // the same name in other letter case: a fixed order
 }
 
+// One collator for each of the two threads: one may not serve two at once.
+const QCollator &Collator(int thread)
+{
+    static const QCollator collators[2] = {GermanCollator(), GermanCollator()};
+    return collators[thread];
+}
+
 // Each name's collation key is made once: comparing two keys is a byte
 // compare, where the collator would work through both names again at each
 // of the n log n comparisons.
-std::vector<Keyed> Sorted(const QCollator &collator, QStringList::iterator begin, QStringList::iterator end)
+void AppendKeyed(std::vector<Keyed> &keyed, const QCollator &collator, QStringList names)
 {
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(end - begin));
-    for (auto it = begin; it != end; ++it)
-        keyed.push_back({collator.sortKey(*it), std::move(*it)});
-    std::sort(keyed.begin(), keyed.end(), Before);
-    return keyed;
+    for (QString &name : names)
+        keyed.push_back({collator.sortKey(name), std::move(name)});
+}
+
+// A long list is sorted in two halves at once, on two cores, and merged.
+QStringList SortedNames(std::vector<Keyed> keyed)
+{
+    constexpr size_t kHalvesFrom = 2000;
+    auto middle = keyed.size() < kHalvesFrom ? keyed.end() : keyed.begin() + keyed.size() / 2;
+    std::thread helper;
+    if (middle != keyed.end())
+        helper = std::thread([&] { std::sort(middle, keyed.end(), Before); });
+    std::sort(keyed.begin(), middle, Before);
+    if (helper.joinable())
+        helper.join();
+    QStringList names;
+    names.reserve(qsizetype(keyed.size()));
+    for (auto a = keyed.begin(), b = middle; a != middle || b != keyed.end();)
+        names.append(std::move((b == keyed.end() || (a != middle && !Before(*b, *a)) ? a++ : b++)->name));
+    return names;
 }
 
 // German dictionary order (ä with a, ß as ss), letter case only as a
-// tie-break, digits by value. A long list is keyed and sorted in two halves
-// at once, on two cores, and merged; each half has a collator of its own,
-// since one may not serve two threads.
-void SortGerman(QStringList &names)
-{
-    static const QCollator collators[2] = {GermanCollator(), GermanCollator()};
-    constexpr qsizetype kHalvesFrom = 2000;
-    const auto begin = names.begin(); // detaches here, before the halves are handed out
-    const auto middle = names.size() < kHalvesFrom ? names.end() : begin + names.size() / 2;
-    std::vector<Keyed> second;
-    std::thread helper;
-    if (middle != names.end())
-        helper = std::thread([&] { second = Sorted(collators[1], middle, names.end()); });
-    std::vector<Keyed> first = Sorted(collators[0], begin, middle);
-    if (helper.joinable())
-        helper.join();
-    auto a = first.begin(), b = second.begin();
-    for (QString &out : names)
-        out = std::move((b == second.end() || (a != first.end() && !Before(*b, *a)) ? a++ : b++)->name);
-}
+// tie-break, digits by value, for names that may still be being listed: from
+// the first batch handed over, a helper thread makes their keys while the
+// folder is read on.
+class GermanOrder {
+public:
+    GermanOrder() = default;
+    GermanOrder(const GermanOrder &) = delete;
+    GermanOrder &operator=(const GermanOrder &) = delete;
+    ~GermanOrder() { stopHelper(); }
+
+    void add(QStringList batch)
+    {
+        if (!m_helper.joinable())
+            m_helper = std::thread([this] { keyBatches(); });
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_batches.push_back(std::move(batch));
+        }
+        m_more.notify_one();
+    }
+
+    // Every name handed over, and the rest, in order.
+    QStringList sorted(QStringList rest)
+    {
+        stopHelper();
+        AppendKeyed(m_keyed, Collator(0), std::move(rest));
+        return SortedNames(std::move(m_keyed));
+    }
+
+private:
+    void keyBatches()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_more.wait(lock, [this] { return !m_batches.empty() || m_last; });
+            if (m_batches.empty())
+                return;
+            QStringList batch = std::move(m_batches.front());
+            m_batches.pop_front();
+            lock.unlock();
+            AppendKeyed(m_keyed, Collator(1), std::move(batch));
+            lock.lock();
+        }
+    }
+
+    void stopHelper()
+    {
+        if (!m_helper.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_last = true;
+        }
+        m_more.notify_one();
+        m_helper.join();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_more;
+    std::deque<QStringList> m_batches;
+    bool m_last = false;
+    std::vector<Keyed> m_keyed; // the helper's until it has ended
+    std::thread m_helper;
+};
 
 } // namespace
 
@@ -140,19 +208,20 @@ QStringList Library::Documents(const QString &folder) const
     forgetListing();
     if (folder.isEmpty())
         return {};
-    // The pictures come along in the same pass over the folder.
-    m_listed = ListFolder(folder, {kPdf}, {QStringLiteral(".gif"), QStringLiteral(".jpg")});
-    QStringList names = std::move(m_listed.names);
+    // The pictures come along in the same pass over the folder, and the
+    // names are put in order while it is read.
+    GermanOrder order;
+    m_listed = ListFolder(folder, {kPdf}, {QStringLiteral(".gif"), QStringLiteral(".jpg")},
+                          [&order](QStringList &&batch) { order.add(std::move(batch)); });
+    QStringList rest = std::move(m_listed.names);
     m_listed.names = QStringList();
-    SortGerman(names);
-    return names;
+    return order.sorted(std::move(rest));
 }
 
 QStringList Library::CategoryFolders() const
 {
-    QStringList names = QDir(m_paths.templatesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    SortGerman(names);
-    return names;
+    return GermanOrder().sorted(
+        QDir(m_paths.templatesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
 }
 
 QString Library::PreviewFileName(const QString &documentName, const QString &picture)

@@ -213,8 +213,10 @@ bool FileExists(const QString &path)
     return false;
 }
 
-FolderListing ListFolder(const QString &folder, const QStringList &named, const QStringList &indexed)
+FolderListing ListFolder(const QString &folder, const QStringList &named, const QStringList &indexed,
+                         const std::function<void(QStringList &&)> &handOver)
 {
+    constexpr qsizetype kBatch = 512;
     FolderListing listing;
     listing.folder = folder;
     const QList<QByteArray> names = Latin1(named);
@@ -224,8 +226,13 @@ FolderListing ListFolder(const QString &folder, const QStringList &named, const 
         const bool wantKey = EndsWithAny(name, length, keys);
         if ((!wantName && !wantKey) || !isFile)
             return;
-        if (wantName)
+        if (wantName) {
             listing.names.append(QFile::decodeName(QByteArray::fromRawData(name, qsizetype(length))));
+            if (handOver && listing.names.size() == kBatch) {
+                handOver(std::move(listing.names));
+                listing.names = QStringList();
+            }
+        }
         if (wantKey)
             listing.indexed.push_back(FoldedKey(name, length));
     };

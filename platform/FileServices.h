@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace vv {
@@ -53,7 +54,10 @@ struct FolderListing {
     // letter case is found once the folder is listed again).
     QString find(const QString &name) const;
 };
-FolderListing ListFolder(const QString &folder, const QStringList &named, const QStringList &indexed = {});
+// With handOver, the named names go to it a few hundred at a time while the
+// folder is still being read; only the last of them stay in names.
+FolderListing ListFolder(const QString &folder, const QStringList &named, const QStringList &indexed = {},
+                         const std::function<void(QStringList &&)> &handOver = {});
 
 // True for an existing file, folder or link (even a dangling one); never throws.
 bool PathExists(const QString &path);
