@@ -15,7 +15,8 @@ namespace vv {
 // 8-bit colour channels shrink while they are decoded; other pictures are
 // decoded whole first, as far as what they really take stays within Qt's
 // allocation limit (a black-and-white scan of 400 megapixels takes 50 MB), and
-// stay a null image beyond it.
+// stay a null image beyond it. So does a progressive JPEG whose decoding would
+// take more than that limit (libjpeg keeps all of one in memory).
 QImage ReadPicture(const QString &file, const QSize &shownAt = QSize());
 
 // The size in device pixels at which label shows a picture over its contents.

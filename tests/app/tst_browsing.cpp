@@ -12,8 +12,10 @@
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLabel>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,6 +85,32 @@ private slots:
                  qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
         QCOMPARE(ColourName(shown.pixelColor(shown.width() / 2, shown.height() / 2)), QChar('r'));
         QCOMPARE(QImageReader::allocationLimit(), limit); // raised for that one picture only
+    }
+
+    // libjpeg holds a progressive JPEG whole while decoding it, however small
+    // it is shown: beyond the allocation limit it stays out; a baseline one of
+    // the same size still shows.
+    void progressiveJpeg_data()
+    {
+        QTest::addColumn<bool>("progressive");
+        QTest::newRow("baseline") << false;
+        QTest::newRow("progressive") << true;
+    }
+
+    void progressiveJpeg()
+    {
+        QFETCH(bool, progressive);
+        QImage picture(1000, 1400, QImage::Format_RGB32);
+        picture.fill(kJpgColour);
+        QImageWriter writer(m_templates + "/Steuern/Antrag.jpg", "jpeg");
+        writer.setProgressiveScanWrite(progressive);
+        QVERIFY(writer.write(picture));
+        const int limit = QImageReader::allocationLimit();
+        const auto restore = qScopeGuard([limit] { QImageReader::setAllocationLimit(limit); });
+        QImageReader::setAllocationLimit(2); // MB; decoding the progressive one takes about 4
+
+        makeRoot();
+        QCOMPARE(child<QLabel>("pImage")->pixmap().isNull(), progressive);
     }
 
     // A word of 254 letters (the most a help text holds) wraps inside the
