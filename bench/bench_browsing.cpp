@@ -160,10 +160,12 @@ struct Installation {
     QString bigFolder() const { return dir.path() + QStringLiteral("/Vorlagen/Groß"); }
 };
 
+// Closed before the application object goes.
+std::map<int, std::unique_ptr<Installation>> g_installations;
+
 Installation &InstallationOf(int n)
 {
-    static std::map<int, std::unique_ptr<Installation>> made;
-    auto &slot = made[n];
+    auto &slot = g_installations[n];
     if (!slot)
         slot = std::make_unique<Installation>(n);
     return *slot;
@@ -303,5 +305,6 @@ int main(int argc, char **argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    g_installations.clear();
     return 0;
 }
