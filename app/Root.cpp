@@ -10,6 +10,7 @@
 #include "PdfReader.h"
 #include "Picture.h"
 #include "WebSupports.h"
+#include "WrappingLabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,6 +72,9 @@ void Root::buildControls()
     m_files->setObjectName(QStringLiteral("LDateien"));
     m_files->setSelectionMode(QAbstractItemView::SingleSelection);
     m_files->setMinimumWidth(250);
+    // One line height for all: a category of thousands is laid out without
+    // measuring each name. A name wider than the list is cut short with "…".
+    m_files->setUniformItemSizes(true);
     docLabel->setBuddy(m_files);
     docBox->addWidget(docLabel);
     docBox->addWidget(m_files, 1);
@@ -93,14 +97,12 @@ void Root::buildControls()
     outer->addLayout(middle, 1);
 
     // Help text.
-    m_infos = new QLabel(this);
+    m_infos = new WrappingLabel(this);
     m_infos->setObjectName(QStringLiteral("LInfos"));
-    m_infos->setWordWrap(true);
     m_infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_infos->setFrameShape(QFrame::StyledPanel);
     m_infos->setMargin(6);
     m_infos->setMinimumHeight(64);
-    m_infos->setTextFormat(Qt::PlainText);
     m_infos->setBackgroundRole(QPalette::ToolTipBase);
     m_infos->setAutoFillBackground(true);
     outer->addWidget(m_infos);
@@ -140,6 +142,8 @@ void Root::buildControls()
     m_database->setObjectName(QStringLiteral("LDatabase"));
     m_database->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_database->setForegroundRole(QPalette::PlaceholderText);
+    // A deep installation path is cut off at the window's edge, not made room for.
+    m_database->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     outer->addWidget(m_database);
 
     // Not part of the layout: kept out of view, still the Esc button.
@@ -429,12 +433,12 @@ void Root::categorySelected()
         m_fileListFolder = where.folder;
     refreshFileList();
 
-    m_infos->clear();
-    const QString info = m_library.userFile().CategoryInfo(position);
-    if (!info.isEmpty())
-        m_infos->setText(info);
+    // The first document's help text replaces the category's at once, so
+    // the category's is read only for an empty category.
     if (m_files->count() > 0)
         m_files->setCurrentRow(0);
+    else
+        m_infos->setText(m_library.userFile().CategoryInfo(position));
     busy.restore();
     Yield();
 }
@@ -464,7 +468,7 @@ void Root::documentSelected()
 
 void Root::showPicture(const QString &file)
 {
-    const QImage image = ReadPicture(file);
+    const QImage image = ReadPicture(file, ShownSize(m_image));
     if (image.isNull())
         return; // an unreadable picture leaves the preview empty
     m_image->setScaledContents(true);

@@ -8,10 +8,10 @@
 #include "FileServices.h"
 #include "MainWindowLink.h"
 #include "Library.h"
+#include "Picture.h"
 
 #include <QFrame>
 #include <QGridLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -166,9 +166,9 @@ void AddNew::ChoosePreview()
                                     QStringLiteral("jpg, gif"));
     if (path.isEmpty())
         return;
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
+    // The dialog may not have been shown yet: place the picture in its fixed frame first.
+    m_vorschau->layout()->activate();
+    const QImage picture = ReadPicture(path, ShownSize(m_image));
     if (picture.isNull()) {
         // Stored anyway, it would become a preview no window can show.
         m_services.msg->MsgBox(this,

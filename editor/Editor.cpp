@@ -14,6 +14,7 @@
 #include "TabColumn.h"
 #include "TabbedEntryDelegate.h"
 #include "Twips.h"
+#include "WrappingLabel.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -181,10 +182,8 @@ QWidget *Editor::buildTabColumn()
     m_settings->setAutoFillBackground(true);
     auto *settingsLayout = new QVBoxLayout(m_settings);
     settingsLayout->setContentsMargins(8, 8, 8, 8);
-    m_help = new QLabel(DesignHelpText(), m_settings);
+    m_help = new WrappingLabel(DesignHelpText(), m_settings);
     m_help->setObjectName(QStringLiteral("tHilfethemen"));
-    m_help->setWordWrap(true);
-    m_help->setTextFormat(Qt::PlainText);
     m_help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     settingsLayout->addWidget(m_help, 1);
 

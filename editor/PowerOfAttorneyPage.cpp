@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -100,7 +101,9 @@ void PowerOfAttorneyPage::showTemplate()
     if (path.isEmpty() || !FileExists(path))
         return; // the previous picture and its path stay
     m_show->setScaledContents(true);
-    const QImage image = ReadPicture(path);
+    // The page may not have been shown yet: place the picture in its fixed frame first.
+    m_show->parentWidget()->layout()->activate();
+    const QImage image = ReadPicture(path, ShownSize(m_show));
     if (!image.isNull())
         m_show->setPixmap(QPixmap::fromImage(image));
     m_shown = path;

@@ -3,9 +3,18 @@
 #include "FileServices.h"
 #include "RecycleKillFiles.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace vv {
 namespace {
@@ -43,6 +52,127 @@ bool DeleteForGood(const QString &file)
     return RecycleFiles(QStringList{file}, false, false, false, false, false);
 }
 
+const QString kPdf = QStringLiteral(".pdf");
+
+QCollator GermanCollator()
+{
+    QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    return collator;
+}
+
+struct Keyed {
+    QCollatorSortKey key;
+    QString name;
+};
+
+bool Before(const Keyed &a, const Keyed &b)
+{
+    const int c = a.key.compare(b.key);
+    return c != 0 ? c < 0 : a.name < b.name; // the same name in other letter case: a fixed order
+}
+
+// One collator for each of the two threads: one may not serve two at once.
+const QCollator &Collator(int thread)
+{
+    static const QCollator collators[2] = {GermanCollator(), GermanCollator()};
+    return collators[thread];
+}
+
+// Each name's collation key is made once: comparing two keys is a byte
+// compare, where the collator would work through both names again at each
+// of the n log n comparisons.
+void AppendKeyed(std::vector<Keyed> &keyed, const QCollator &collator, QStringList names)
+{
+    for (QString &name : names)
+        keyed.push_back({collator.sortKey(name), std::move(name)});
+}
+
+// A long list is sorted in two halves at once, on two cores, and merged.
+QStringList SortedNames(std::vector<Keyed> keyed)
+{
+    constexpr size_t kHalvesFrom = 2000;
+    auto middle = keyed.size() < kHalvesFrom ? keyed.end() : keyed.begin() + keyed.size() / 2;
+    std::thread helper;
+    if (middle != keyed.end())
+        helper = std::thread([&] { std::sort(middle, keyed.end(), Before); });
+    std::sort(keyed.begin(), middle, Before);
+    if (helper.joinable())
+        helper.join();
+    QStringList names;
+    names.reserve(qsizetype(keyed.size()));
+    for (auto a = keyed.begin(), b = middle; a != middle || b != keyed.end();)
+        names.append(std::move((b == keyed.end() || (a != middle && !Before(*b, *a)) ? a++ : b++)->name));
+    return names;
+}
+
+// German dictionary order (ä with a, ß as ss), letter case only as a
+// tie-break, digits by value, for names that may still be being listed: from
+// the first batch handed over, a helper thread makes their keys while the
+// folder is read on.
+class GermanOrder {
+public:
+    GermanOrder() = default;
+    GermanOrder(const GermanOrder &) = delete;
+    GermanOrder &operator=(const GermanOrder &) = delete;
+    ~GermanOrder() { stopHelper(); }
+
+    void add(QStringList batch)
+    {
+        if (!m_helper.joinable())
+            m_helper = std::thread([this] { keyBatches(); });
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_batches.push_back(std::move(batch));
+        }
+        m_more.notify_one();
+    }
+
+    // Every name handed over, and the rest, in order.
+    QStringList sorted(QStringList rest)
+    {
+        stopHelper();
+        AppendKeyed(m_keyed, Collator(0), std::move(rest));
+        return SortedNames(std::move(m_keyed));
+    }
+
+private:
+    void keyBatches()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_more.wait(lock, [this] { return !m_batches.empty() || m_last; });
+            if (m_batches.empty())
+                return;
+            QStringList batch = std::move(m_batches.front());
+            m_batches.pop_front();
+            lock.unlock();
+            AppendKeyed(m_keyed, Collator(1), std::move(batch));
+            lock.lock();
+        }
+    }
+
+    void stopHelper()
+    {
+        if (!m_helper.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_last = true;
+        }
+        m_more.notify_one();
+        m_helper.join();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_more;
+    std::deque<QStringList> m_batches;
+    bool m_last = false;
+    std::vector<Keyed> m_keyed; // the helper's until it has ended
+    std::thread m_helper;
+};
+
 } // namespace
 
 Library::Library(const LibraryPaths &paths) : m_paths(paths), m_user(paths) {}
@@ -75,18 +205,23 @@ CategoryLocation Library::LocateCategory(const QString &name) const
 
 QStringList Library::Documents(const QString &folder) const
 {
+    forgetListing();
     if (folder.isEmpty())
         return {};
-    QStringList names = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden, QDir::NoSort);
-    SortNamesGerman(names);
-    return names;
+    // The pictures come along in the same pass over the folder, and the
+    // names are put in order while it is read.
+    GermanOrder order;
+    m_listed = ListFolder(folder, {kPdf}, {QStringLiteral(".gif"), QStringLiteral(".jpg")},
+                          [&order](QStringList &&batch) { order.add(std::move(batch)); });
+    QStringList rest = std::move(m_listed.names);
+    m_listed.names = QStringList();
+    return order.sorted(std::move(rest));
 }
 
 QStringList Library::CategoryFolders() const
 {
-    QStringList names = QDir(m_paths.templatesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    SortNamesGerman(names);
-    return names;
+    return GermanOrder().sorted(
+        QDir(m_paths.templatesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
 }
 
 QString Library::PreviewFileName(const QString &documentName, const QString &picture)
@@ -95,14 +230,21 @@ QString Library::PreviewFileName(const QString &documentName, const QString &pic
     return documentName.left(qMax<qsizetype>(0, documentName.size() - 3)) + picture.right(3);
 }
 
+QString Library::pictureIn(const QString &folder, const QString &name) const
+{
+    if (folder.isEmpty() || folder != m_listed.folder)
+        return OnDisk(folder + QLatin1Char('/') + name);
+    return m_listed.find(name);
+}
+
 QString Library::PreviewPicture(const QString &folder, const QString &document) const
 {
     QString picture;
     if (document.size() >= 3) {
-        const QString base = folder + QLatin1Char('/') + PreviewFileName(document, QString());
-        if (const QString gif = OnDisk(base + QStringLiteral("gif")); !gif.isEmpty())
+        const QString base = PreviewFileName(document, QString());
+        if (const QString gif = pictureIn(folder, base + QStringLiteral("gif")); !gif.isEmpty())
             picture = gif;
-        if (const QString jpg = OnDisk(base + QStringLiteral("jpg")); !jpg.isEmpty())
+        if (const QString jpg = pictureIn(folder, base + QStringLiteral("jpg")); !jpg.isEmpty())
             picture = jpg;
     }
     if (picture.isEmpty())
@@ -140,6 +282,7 @@ bool Library::DocumentExists(const QString &category, const QString &fileName) c
 AddResult Library::AddDocument(const QString &category, const QString &fileName, const QString &helpText,
                                const QString &sourceDocument, const QString &sourcePreview) const
 {
+    forgetListing();
     AddResult result;
     result.backedUp = m_user.Backup();
     result.helpWritten = m_user.WriteDocumentInfo(fileName, helpText) != 0;
@@ -156,6 +299,7 @@ AddResult Library::AddDocument(const QString &category, const QString &fileName,
 MoveResult Library::MoveDocument(const QString &sourceFolder, const QString &document,
                                  const QString &targetCategory) const
 {
+    forgetListing();
     MoveResult result;
     const QString targetFolder = folderOf(targetCategory);
     const QString source = OnDisk(sourceFolder + QLatin1Char('/') + document);
@@ -189,6 +333,7 @@ MoveResult Library::MoveDocument(const QString &sourceFolder, const QString &doc
 
 DeleteDocumentResult Library::DeleteDocument(const QString &folder, const QString &document) const
 {
+    forgetListing();
     DeleteDocumentResult result;
     if (document.isEmpty())
         return result;
@@ -208,11 +353,12 @@ int Library::CountDocuments(const QString &category) const
     const QString folder = folderOf(category);
     if (folder.isEmpty() || !PathExists(folder))
         return 0;
-    return int(Documents(folder).size());
+    return int(ListFolder(folder, {kPdf}).names.size());
 }
 
 DeleteCategoryResult Library::DeleteCategory(const QString &name) const
 {
+    forgetListing();
     DeleteCategoryResult result;
     if (FileExists(m_paths.userFile()))
         result.backedUp = m_user.Backup();
@@ -226,6 +372,7 @@ DeleteCategoryResult Library::DeleteCategory(const QString &name) const
 
 UpdateResult Library::UpdateDatabase() const
 {
+    forgetListing();
     UpdateResult result;
     if (FileExists(m_paths.userBackup()))
         DeleteForGood(m_paths.userBackup());

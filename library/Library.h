@@ -6,6 +6,7 @@
 // No operation shows anything or waits; the windows keep their pauses and
 // busy pointers around these calls.
 
+#include "FileServices.h"
 #include "LibraryPaths.h"
 #include "UserFile.h"
 
@@ -76,7 +77,10 @@ public:
     // hidden ones (a trash folder, say) are no categories.
     QStringList CategoryFolders() const;
     // The picture shown for a document: its ".jpg", else its ".gif", else the
-    // fallback picture; "" when none exists.
+    // fallback picture; "" when none exists. In the folder Documents listed
+    // last, a picture in another letter case is found in what that listing
+    // saw; one added in another letter case after it shows once the folder is
+    // listed again.
     QString PreviewPicture(const QString &folder, const QString &document) const;
     // A document's preview name: the document's name without its last three
     // characters plus the last three characters of picture ("Antrag.pdf"
@@ -122,9 +126,15 @@ public:
 private:
     // A category's folder as it is spelled on disk, else as its name says.
     QString folderOf(const QString &category) const;
+    // The picture of that name in folder, in any letter case; "" when none.
+    QString pictureIn(const QString &folder, const QString &name) const;
+    void forgetListing() const { m_listed = FolderListing(); }
 
     LibraryPaths m_paths;
     UserFile m_user;
+    // The pictures the last listing of a folder saw: choosing a preview there
+    // then reads the folder no second time. Every change here forgets them.
+    mutable FolderListing m_listed;
 };
 
 } // namespace vv

@@ -9,8 +9,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -93,6 +97,63 @@ bool SyncAndClose(QFile &file)
     return ok && file.error() == QFileDevice::NoError;
 }
 
+// A key equal for names that compare equal without regard to letter case: the
+// case-insensitive compare folds code point by code point, and so does this.
+quint64 FoldedKey(QStringView name)
+{
+    quint64 key = 14695981039346656037ull; // FNV-1a
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i], name[i + 1]);
+            ++i;
+        }
+        const char32_t folded = c < 0x80 ? (c >= 'A' && c <= 'Z' ? c + 32 : c) : QChar::toCaseFolded(c);
+        key = (key ^ folded) * 1099511628211ull;
+    }
+    return key;
+}
+
+// The same key straight from the bytes of a name, without decoding it: plain
+// ASCII and two-byte UTF-8 (the umlauts) are folded here, anything else is
+// decoded as the listing decodes names.
+quint64 FoldedKey(const char *name, size_t length)
+{
+    quint64 key = 14695981039346656037ull;
+    for (size_t i = 0; i < length; ++i) {
+        char32_t c = uchar(name[i]);
+        if (c >= 'A' && c <= 'Z') {
+            c += 32;
+        } else if (c >= 0x80) {
+            const char32_t next = i + 1 < length ? uchar(name[i + 1]) : 0;
+            if ((c & 0xE0) != 0xC0 || (next & 0xC0) != 0x80 || c < 0xC2)
+                return FoldedKey(QFile::decodeName(QByteArray::fromRawData(name, qsizetype(length))));
+            c = QChar::toCaseFolded(((c & 0x1F) << 6) | (next & 0x3F));
+            ++i;
+        }
+        key = (key ^ c) * 1099511628211ull;
+    }
+    return key;
+}
+
+bool EndsWithAny(const char *name, size_t length, const QList<QByteArray> &suffixes)
+{
+    for (const QByteArray &suffix : suffixes) {
+        if (length >= size_t(suffix.size())
+            && qstrnicmp(name + length - suffix.size(), suffix.constData(), size_t(suffix.size())) == 0)
+            return true;
+    }
+    return false;
+}
+
+QList<QByteArray> Latin1(const QStringList &texts)
+{
+    QList<QByteArray> out;
+    for (const QString &text : texts)
+        out.append(text.toLatin1());
+    return out;
+}
+
 } // namespace
 
 QString DiskSpelling(const QString &path)
@@ -150,6 +211,80 @@ bool FileExists(const QString &path)
             return true;
     }
     return false;
+}
+
+FolderListing ListFolder(const QString &folder, const QStringList &named, const QStringList &indexed,
+                         const std::function<void(QStringList &&)> &handOver)
+{
+    constexpr qsizetype kBatch = 512;
+    FolderListing listing;
+    listing.folder = folder;
+    const QList<QByteArray> names = Latin1(named);
+    const QList<QByteArray> keys = Latin1(indexed);
+    auto take = [&](const char *name, size_t length, bool isFile) {
+        const bool wantName = EndsWithAny(name, length, names);
+        const bool wantKey = EndsWithAny(name, length, keys);
+        if ((!wantName && !wantKey) || !isFile)
+            return;
+        if (wantName) {
+            listing.names.append(QFile::decodeName(QByteArray::fromRawData(name, qsizetype(length))));
+            if (handOver && listing.names.size() == kBatch) {
+                handOver(std::move(listing.names));
+                listing.names = QStringList();
+            }
+        }
+        if (wantKey)
+            listing.indexed.push_back(FoldedKey(name, length));
+    };
+#ifdef Q_OS_UNIX
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return listing;
+    const int fd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const size_t length = std::strlen(entry->d_name);
+        bool isFile = entry->d_type == DT_REG;
+        if (entry->d_type != DT_REG && entry->d_type != DT_DIR && EndsWithAny(entry->d_name, length, names + keys)) {
+            // A link counts by what it leads to; some file systems tell no type at all.
+            struct stat st;
+            isFile = ::fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        take(entry->d_name, length, isFile);
+    }
+    ::closedir(dir);
+#else
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        const QByteArray name = QFile::encodeName(it.fileName());
+        take(name.constData(), size_t(name.size()), true);
+    }
+#endif
+    std::sort(listing.indexed.begin(), listing.indexed.end());
+    return listing;
+}
+
+QString FolderListing::find(const QString &name) const
+{
+    const QString path = folder + u'/' + name;
+    if (EntryExists(path))
+        return path;
+    const auto seen = std::equal_range(indexed.begin(), indexed.end(), FoldedKey(name));
+    if (seen.first == seen.second)
+        return QString();
+    if (seen.second - seen.first == 1) {
+        // The one other spelling is mostly a Windows one: the extension, or
+        // the whole name, in capitals or in small letters.
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString stem = name.left(dot + 1);
+        const QString extension = name.mid(dot + 1);
+        for (const QString &guess : {stem + extension.toUpper(), stem + extension.toLower(), name.toUpper(),
+                                     name.toLower()}) {
+            if (guess != name && guess.compare(name, Qt::CaseInsensitive) == 0 && EntryExists(folder + u'/' + guess))
+                return folder + u'/' + guess;
+        }
+    }
+    return DiskSpelling(path);
 }
 
 bool PathExists(const QString &path)

@@ -3,6 +3,10 @@
 // and never show anything; failures come back as false or "".
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
 
 namespace vv {
 
@@ -29,6 +33,31 @@ QString DiskSpelling(const QString &path);
 // the folder itself; with a trailing "/" the empty name matches nothing.
 // "" gives false.
 bool FileExists(const QString &path);
+
+// One pass over the files directly in a folder (hidden ones, and links
+// leading to a file, included), keeping what a caller asks of them. Names
+// match a suffix without regard to letter case; suffixes are ASCII (".pdf").
+// A name the folder reports as a plain file costs no further look-up, so a
+// folder of 40,000 files lists in milliseconds.
+struct FolderListing {
+    QString folder;
+    // The names ending in one of the named suffixes, in the folder's own order.
+    QStringList names;
+    // Keys of the names ending in one of the indexed suffixes, letter case
+    // folded; sorted.
+    std::vector<quint64> indexed;
+
+    // An indexed file found as DiskSpelling would find folder + "/" + name:
+    // the exact spelling, else the other letter case the listing saw. Only a
+    // name seen in several letter cases, or in an odd mix of them, reads the
+    // folder again. "" when the listing saw none (one added later in another
+    // letter case is found once the folder is listed again).
+    QString find(const QString &name) const;
+};
+// With handOver, the named names go to it a few hundred at a time while the
+// folder is still being read; only the last of them stay in names.
+FolderListing ListFolder(const QString &folder, const QStringList &named, const QStringList &indexed = {},
+                         const std::function<void(QStringList &&)> &handOver = {});
 
 // True for an existing file, folder or link (even a dangling one); never throws.
 bool PathExists(const QString &path);

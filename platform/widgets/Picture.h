@@ -5,13 +5,21 @@
 #include <QImage>
 #include <QString>
 
+class QLabel;
+
 namespace vv {
 
-// A picture of more pixels than this is not decoded: it would hold the window
-// for seconds, and no preview needs it (a page at 300 dpi has 8.7 million).
-inline constexpr qint64 kMaxPicturePixels = 20'000'000;
+// The picture, shrunk to shownAt when it is larger (a label with scaled
+// contents stretches it to exactly that size anyway); a null image when the
+// file is missing or no picture. JPEG (to an eighth at the least) and PNG of
+// 8-bit colour channels shrink while they are decoded; other pictures are
+// decoded whole first, as far as what they really take stays within Qt's
+// allocation limit (a black-and-white scan of 400 megapixels takes 50 MB), and
+// stay a null image beyond it. So does a progressive JPEG whose decoding would
+// take more than that limit (libjpeg keeps all of one in memory).
+QImage ReadPicture(const QString &file, const QSize &shownAt = QSize());
 
-// The picture, or a null image when the file is missing, no picture, or too big.
-QImage ReadPicture(const QString &file);
+// The size in device pixels at which label shows a picture over its contents.
+QSize ShownSize(const QLabel *label);
 
 } // namespace vv

@@ -9,6 +9,7 @@
 #include "Settings.h"
 #include "TestSupport.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -157,7 +158,12 @@ private slots:
         QTest::newRow("cut by count") << QStringList{"A.xy", "A.gif"} << "A.xy" << "";
         QTest::newRow("too short for a picture name") << QStringList{"ab", "../../KORVENTIS.MAP"} << "ab"
                                                       << "../../KORVENTIS.MAP";
+        QTest::newRow("capitals from DOS") << QStringList{"ANTRAG.PDF", "ANTRAG.JPG"} << "ANTRAG.PDF" << "ANTRAG.JPG";
+        QTest::newRow("umlaut in other case") << QStringList{"änderung.pdf", "ÄNDERUNG.GIF"} << "änderung.pdf"
+                                              << "ÄNDERUNG.GIF";
+        QTest::newRow("several other spellings") << QStringList{"A.pdf", "A.Jpg", "A.JPG"} << "A.pdf" << "A.JPG";
     }
+    // Found alike straight from the folder and through what listing it saw.
     void documentsAndPreviews()
     {
         QFETCH(QStringList, files);
@@ -166,8 +172,11 @@ private slots:
         const QString folder = m_templates + "/K";
         for (const QString &f : files)
             WriteAll(folder + "/" + f, "x");
-        const QString found = library().PreviewPicture(folder, document);
-        QCOMPARE(found, picture.isEmpty() ? QString() : QDir::cleanPath(folder + "/" + picture));
+        const QString expected = picture.isEmpty() ? QString() : QDir::cleanPath(folder + "/" + picture);
+        const vv::Library lib = library();
+        QCOMPARE(lib.PreviewPicture(folder, document), expected);
+        lib.Documents(folder);
+        QCOMPARE(lib.PreviewPicture(folder, document), expected);
     }
 
     void documentsInGermanOrder()
@@ -181,6 +190,25 @@ private slots:
         QCOMPARE(library().CountDocuments("L"), 7);
         QCOMPARE(library().CountDocuments("Fehlt"), 0);
         QCOMPARE(library().Documents(QString()), QStringList());
+    }
+
+    // A long list is sorted in parts: it must come out as one compare-sorted list.
+    void longListInGermanOrder()
+    {
+        const char *words[] = {"Antrag", "antrag", "Änderung", "Übergabe", "Straße", "Strasse", "Zuwendung"};
+        QStringList expected;
+        for (int i = 0; i < 2500; ++i) {
+            expected << QStringLiteral("%1 %2.pdf").arg(QString::fromUtf8(words[i % 7])).arg(i * 37 % 1000);
+            touch("Lang/" + expected.last());
+        }
+        QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(true);
+        std::sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
+            const int c = collator.compare(a, b);
+            return c != 0 ? c < 0 : a < b;
+        });
+        QCOMPARE(library().Documents(m_templates + "/Lang"), expected);
     }
 
     // A library copied from Windows: names in any letter case, "DIR" with a

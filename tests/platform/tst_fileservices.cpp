@@ -143,6 +143,44 @@ private slots:
         QCOMPARE(DiskSpelling(full), real.isEmpty() ? QString() : m_fx + '/' + real);
     }
 
+    // One pass over a folder: the files it keeps by suffix, and finding one
+    // again in any letter case as DiskSpelling would, without a second pass.
+    void listFolder_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("found"); // "" none
+        const QString list = "liste";
+        QTest::newRow("exact") << list << "Antrag.jpg" << "Antrag.jpg";
+        QTest::newRow("other case, no easy guess") << list << "aNTRAG.jpg" << "Antrag.jpg";
+        QTest::newRow("umlaut in capitals") << list << "ärger.gif" << "ÄRGER.GIF";
+        QTest::newRow("three-byte letter in other case") << list << "ⓐ.JPG" << "Ⓐ.jpg";
+        QTest::newRow("missing in every case") << list << "Antrag.gif" << "";
+        QTest::newRow("folder is no picture") << list << "ordner.jpg" << "";
+        QTest::newRow("several spellings: first in code-point order") << "beide" << "bRIEF.pdf" << "BRIEF.PDF";
+    }
+
+    void listFolder()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, found);
+        const QString list = m_fx + "/liste";
+        for (const char *f : {"Antrag.pdf", "BRIEF.PDF", ".versteckt.pdf", "Notiz.txt", "Antrag.jpg", "ÄRGER.GIF",
+                              "Ⓐ.jpg", "Ordner.pdf/x", "Ordner.jpg/x"})
+            WriteAll(list + '/' + QString::fromUtf8(f), "x");
+        QFile::link(list + "/Antrag.pdf", list + "/Verweis.pdf");
+        QFile::link(list + "/fehlt.pdf", list + "/Tot.pdf");
+
+        const FolderListing listing = ListFolder(m_fx + '/' + folder, {".pdf"}, {".jpg", ".gif", ".pdf"});
+        QCOMPARE(listing.find(name), found.isEmpty() ? QString() : m_fx + '/' + folder + '/' + found);
+        if (folder != list.section('/', -1))
+            return;
+        QStringList names = listing.names;
+        names.sort();
+        QCOMPARE(names, (QStringList{".versteckt.pdf", "Antrag.pdf", "BRIEF.PDF", "Verweis.pdf"}));
+    }
+
     void tempFile_data()
     {
         QTest::addColumn<QString>("temp"); // below the root; null = unset
