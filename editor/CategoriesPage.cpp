@@ -38,8 +38,8 @@ void CategoriesPage::add()
 void CategoriesPage::remove()
 {
     QListWidget *list = m_editor.fileList();
-    const int row = SelectedIndex(list);
-    if (list->count() == 0 || row < 0)
+    const int row = m_editor.selectedEntry();
+    if (row < 0)
         return;
     const QString name = list->item(row)->text();
     MessageBoxSeam &msg = *m_editor.services().msg;
@@ -60,9 +60,7 @@ void CategoriesPage::remove()
     Yield();
     m_editor.WaitSeconds(1);
     m_editor.library().DeleteCategory(name);
-    delete list->takeItem(row);
-    if (list->count() > 0)
-        list->setCurrentRow(0);
+    m_editor.removeEntry(row);
     m_editor.setDeletedMarker(1);
     Yield();
     m_editor.WaitSeconds(1);

@@ -86,8 +86,8 @@ void DocumentsPage::add()
 void DocumentsPage::remove()
 {
     QListWidget *list = m_editor.fileList();
-    const int row = SelectedIndex(list);
-    if (list->count() == 0 || row < 0)
+    const int row = m_editor.selectedEntry();
+    if (row < 0)
         return;
     const QString name = list->item(row)->text();
     if (m_editor.services().msg->MsgBox(
@@ -100,9 +100,7 @@ void DocumentsPage::remove()
         return;
     // A file that is gone or cannot move stays unreported; the entry goes.
     m_editor.library().DeleteDocument(m_folder, name);
-    delete list->takeItem(row);
-    if (list->count() > 0)
-        list->setCurrentRow(0);
+    m_editor.removeEntry(row);
     m_editor.setDeletedMarker(1);
     Yield();
     m_editor.WaitSeconds(1);

@@ -332,6 +332,15 @@ void Editor::setChangesMarker(int marker)
     m_winClose->setProperty("tag", QString::number(marker));
 }
 
+int Editor::selectedEntry() const { return m_fileList->count() == 0 ? -1 : SelectedIndex(m_fileList); }
+
+void Editor::removeEntry(int row)
+{
+    delete m_fileList->takeItem(row);
+    if (m_fileList->count() > 0)
+        m_fileList->setCurrentRow(0);
+}
+
 void Editor::enableSave() { m_save->setEnabled(true); }
 
 void Editor::WaitSeconds(double seconds) { vv::WaitSeconds(*m_services.clock, seconds); }

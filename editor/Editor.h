@@ -73,6 +73,11 @@ public:
     QString programDir() const { return m_programDir; }
     QString messageTitle() const { return QStringLiteral(" ") + kCaption; }
     QListWidget *fileList() const { return m_fileList; }
+    // The shared list's selected row, -1 when the list is empty or nothing
+    // is selected: then the delete buttons do nothing.
+    int selectedEntry() const;
+    // Takes the row out of the shared list and selects the first entry left.
+    void removeEntry(int row);
     QListWidget *subjectList() const { return m_subject; }
     QWidget *listFrame() const;
     void WaitSeconds(double seconds);

@@ -85,8 +85,8 @@ void FavouritesPage::add()
 void FavouritesPage::remove()
 {
     QListWidget *list = m_editor.fileList();
-    const int row = SelectedIndex(list);
-    if (list->count() == 0 || row < 0)
+    const int row = m_editor.selectedEntry();
+    if (row < 0)
         return;
     delete list->takeItem(row);
     Yield();
