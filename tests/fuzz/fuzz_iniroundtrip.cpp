@@ -64,7 +64,8 @@ bool ReadsAsUtf8(const QByteArray &bytes)
         nonAscii = nonAscii || (static_cast<unsigned char>(c) & 0x80);
     if (!nonAscii)
         return false;
-    QStringDecoder utf8(QStringConverter::Utf8);
+    // Stateless: a sequence cut off at the end is an error, not pending input.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     return !utf8.hasError();
 }
