@@ -181,7 +181,7 @@ void PowerOfAttorneyPage::showFullSize()
     const QImage image = ReadPicture(path);
     if (!m_viewer)
         m_viewer = new TemplateViewer(typeName(), &m_editor);
-    m_viewer->setWindowTitle(TemplateViewer::kName + QStringLiteral(" – ") + typeName());
+    m_viewer->setTypeName(typeName());
     m_viewer->setImage(image);
     m_viewer->show();
     m_viewer->raise();

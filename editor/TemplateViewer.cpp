@@ -15,7 +15,7 @@ namespace vv {
 TemplateViewer::TemplateViewer(const QString &typeName, QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(kName);
-    setWindowTitle(kName + QStringLiteral(" – ") + typeName);
+    setTypeName(typeName);
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *layout = new QVBoxLayout(this);
@@ -41,6 +41,9 @@ TemplateViewer::TemplateViewer(const QString &typeName, QWidget *parent) : QWidg
     m_picture->setAlignment(Qt::AlignCenter);
     m_area->setWidget(m_picture);
     layout->addWidget(m_area, 1);
+    // Fitting follows the room the picture really has, which the layout
+    // settles only after the window has its size.
+    m_area->viewport()->installEventFilter(this);
 
     connect(m_fitButton, &QPushButton::toggled, this, &TemplateViewer::setFitToWindow);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -49,6 +52,12 @@ TemplateViewer::TemplateViewer(const QString &typeName, QWidget *parent) : QWidg
     const QRect screen = (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
     const int height = screen.height() * 9 / 10;
     resize(qMin(screen.width() * 9 / 10, height * 3 / 4), height);
+}
+
+void TemplateViewer::setTypeName(const QString &typeName)
+{
+    // A plain hyphen: window managers with old title fonts show no dash.
+    setWindowTitle(kName + QStringLiteral(" - ") + typeName);
 }
 
 void TemplateViewer::setImage(const QImage &image)
@@ -72,11 +81,11 @@ void TemplateViewer::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
 }
 
-void TemplateViewer::resizeEvent(QResizeEvent *event)
+bool TemplateViewer::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget::resizeEvent(event);
-    if (m_fit)
+    if (watched == m_area->viewport() && event->type() == QEvent::Resize && m_fit)
         showImage();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TemplateViewer::showImage()

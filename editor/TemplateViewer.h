@@ -19,6 +19,8 @@ public:
 
     TemplateViewer(const QString &typeName, QWidget *parent);
 
+    // The title names the template's type.
+    void setTypeName(const QString &typeName);
     // A null image shows an empty page.
     void setImage(const QImage &image);
     QImage image() const { return m_image; }
@@ -26,7 +28,7 @@ public:
     void setFitToWindow(bool fit);
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
