@@ -47,12 +47,16 @@ SearchPanel::SearchPanel(const LibraryPaths &paths, QWidget *window)
     });
     connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { choose(item); });
     connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { choose(item); });
-    // The list stays up while the search has the focus.
+    // The list stays up while the search has the focus. The library is read
+    // when the field gets it, before the first keystroke.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now != m_field && now != m_list)
+        if (now != m_field && now != m_list) {
             showList(false);
-        else if (now == m_field && !m_field->text().trimmed().isEmpty())
-            search();
+        } else if (now == m_field) {
+            m_index.Refresh();
+            if (!m_field->text().trimmed().isEmpty())
+                search();
+        }
     });
     m_field->installEventFilter(this);
     m_list->installEventFilter(this);
@@ -126,9 +130,13 @@ void SearchPanel::place()
     const int wanted = m_list->header()->sizeHint().height() + rows * row + 2 * m_list->frameWidth() + 2;
     const int height = qMin(wanted, m_window->height() - below.y() - margin);
     m_list->setGeometry(margin, below.y(), m_window->width() - 2 * margin, height);
+    // Category and name as wide as they need, within a quarter and two fifths;
+    // the help text takes the rest.
     const int width = m_list->viewport()->width();
-    m_list->setColumnWidth(0, width / 5);
-    m_list->setColumnWidth(1, width * 2 / 5);
+    m_list->resizeColumnToContents(0);
+    m_list->resizeColumnToContents(1);
+    m_list->setColumnWidth(0, qMin(m_list->columnWidth(0), width / 4));
+    m_list->setColumnWidth(1, qMin(m_list->columnWidth(1), width * 2 / 5));
 }
 
 bool SearchPanel::eventFilter(QObject *watched, QEvent *event)

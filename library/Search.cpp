@@ -53,6 +53,9 @@ QString SearchFold(QStringView text, bool spellOut)
 
 namespace {
 
+// The coarsest file time a library may lie on: FAT and some shares count in two seconds.
+constexpr int kClockTick = 2;
+
 struct Word {
     QString plain;
     QString spelled; // "" when the spelled-out form need not be tried
@@ -103,14 +106,16 @@ SearchIndex::Stamp SearchIndex::StampOf(const QString &path, const QDateTime &re
         s.modified = info.lastModified();
         s.size = info.size();
     }
-    s.settled = readAt.isValid() && (!s.modified.isValid() || s.modified.addSecs(2) < readAt);
+    s.settled = readAt.isValid() && (!s.modified.isValid() || s.modified.addSecs(kClockTick) < readAt);
     return s;
 }
 
 bool SearchIndex::changed() const
 {
-    return std::any_of(m_stamps.begin(), m_stamps.end(),
-                       [](const Stamp &s) { return !s.settled || !StampOf(s.path).same(s); });
+    const QDateTime now = QDateTime::currentDateTime();
+    return std::any_of(m_stamps.begin(), m_stamps.end(), [&now](const Stamp &s) {
+        return !StampOf(s.path).same(s) || (!s.settled && s.modified.addSecs(kClockTick) < now);
+    });
 }
 
 bool SearchIndex::Refresh()

@@ -46,7 +46,8 @@ public:
     explicit SearchIndex(const LibraryPaths &paths);
 
     // Reads the library when the user file (time, size) or a category folder
-    // (time) changed since the last read, or on the first call. A category
+    // (time) changed since the last read, or on the first call; and once
+    // more, two seconds on, when one had changed just before a read. A category
     // whose folder is missing, or that names none of its own, adds nothing.
     // True when it read.
     bool Refresh();
@@ -69,8 +70,8 @@ private:
         QDateTime modified;
         qint64 size = -1;
         // A time close to the read may hide a change made in the same tick
-        // of the file system's clock (two seconds on some shares): such a
-        // stamp is checked by reading again.
+        // of the file system's clock (two seconds on some shares): once that
+        // tick is surely over, such a stamp makes one more read.
         bool settled = false;
         bool same(const Stamp &o) const { return path == o.path && modified == o.modified && size == o.size; }
     };
