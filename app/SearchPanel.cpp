@@ -133,10 +133,11 @@ void SearchPanel::place()
     // Category and name as wide as they need, within a quarter and two fifths;
     // the help text takes the rest.
     const int width = m_list->viewport()->width();
-    m_list->resizeColumnToContents(0);
-    m_list->resizeColumnToContents(1);
-    m_list->setColumnWidth(0, qMin(m_list->columnWidth(0), width / 4));
-    m_list->setColumnWidth(1, qMin(m_list->columnWidth(1), width * 2 / 5));
+    const int gap = 2 * m_list->fontMetrics().averageCharWidth();
+    for (int column : {0, 1})
+        m_list->resizeColumnToContents(column);
+    m_list->setColumnWidth(0, qMin(m_list->columnWidth(0) + gap, width / 4));
+    m_list->setColumnWidth(1, qMin(m_list->columnWidth(1) + gap, width * 2 / 5));
 }
 
 bool SearchPanel::eventFilter(QObject *watched, QEvent *event)
