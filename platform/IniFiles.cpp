@@ -881,6 +881,11 @@ QStringList ReadIniValues(const QString &file, const QList<IniKey> &keys)
     return ReadValues(file, keys);
 }
 
+QStringList ReadIniValuesFromBytes(const QByteArray &bytes, const QList<IniKey> &keys)
+{
+    return ValuesFromBytes(bytes, keys);
+}
+
 int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value)
 {
     return ModifyIni(file, {IniChange::SetValue(section, key, value)});
