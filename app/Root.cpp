@@ -9,6 +9,7 @@
 #include "MoveTo.h"
 #include "PdfReader.h"
 #include "Picture.h"
+#include "SearchPanel.h"
 #include "WebSupports.h"
 #include "WrappingLabel.h"
 
@@ -62,7 +63,12 @@ void Root::buildControls()
     catLabel->setBuddy(m_category);
     catRow->addWidget(catLabel);
     catRow->addWidget(m_category, 1);
+    m_search = new SearchPanel(m_library.paths(), this);
+    m_search->field()->setMinimumWidth(160);
+    catRow->addSpacing(12);
+    catRow->addWidget(m_search->field(), 1);
     outer->addLayout(catRow);
+    connect(m_search, &SearchPanel::chosen, this, &Root::showSearchHit);
 
     // Documents and preview.
     auto *middle = new QHBoxLayout;
@@ -441,6 +447,22 @@ void Root::categorySelected()
         m_infos->setText(m_library.userFile().CategoryInfo(position));
     busy.restore();
     Yield();
+}
+
+// As the user picks them: the category's selection runs (again, when it is
+// the shown one, so a document added since is listed), then the document's.
+void Root::showSearchHit(int categoryIndex, const QString &document)
+{
+    if (categoryIndex < 0 || categoryIndex >= m_category->count())
+        return;
+    if (categoryIndex != m_category->currentIndex())
+        m_category->setCurrentIndex(categoryIndex);
+    else
+        LoadCategory();
+    const QList<QListWidgetItem *> found = m_files->findItems(document, Qt::MatchExactly);
+    if (!found.isEmpty())
+        m_files->setCurrentItem(found.first());
+    m_files->setFocus();
 }
 
 void Root::refreshFileList()

@@ -62,6 +62,15 @@ QString UserFile::DocumentInfo(const QString &fileName) const
     return ReadIniValue(path(), kInfo, fileName);
 }
 
+QStringList UserFile::DocumentInfos(const QStringList &fileNames) const
+{
+    QList<IniKey> keys;
+    keys.reserve(fileNames.size());
+    for (const QString &name : fileNames)
+        keys.append({kInfo, name});
+    return ReadIniValues(path(), keys);
+}
+
 int UserFile::WriteDocumentInfo(const QString &fileName, const QString &text) const
 {
     QString oneLine = text;

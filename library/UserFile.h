@@ -31,6 +31,8 @@ public:
 
     QString CategoryInfo(int position) const;
     QString DocumentInfo(const QString &fileName) const;
+    // The help texts of many documents, in the order asked, from one read.
+    QStringList DocumentInfos(const QStringList &fileNames) const;
     // A profile value ends at its line: the lines of a help text are kept as
     // one, joined by a blank.
     int WriteDocumentInfo(const QString &fileName, const QString &text) const;
