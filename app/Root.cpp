@@ -10,6 +10,7 @@
 #include "MoveTo.h"
 #include "PdfReader.h"
 #include "Picture.h"
+#include "SearchPanel.h"
 #include "WebSupports.h"
 #include "WrappingLabel.h"
 
@@ -63,7 +64,12 @@ void Root::buildControls()
     catLabel->setBuddy(m_category);
     catRow->addWidget(catLabel);
     catRow->addWidget(m_category, 1);
+    m_search = new SearchPanel(m_library.paths(), this);
+    m_search->field()->setMinimumWidth(160);
+    catRow->addSpacing(12);
+    catRow->addWidget(m_search->field(), 1);
     outer->addLayout(catRow);
+    connect(m_search, &SearchPanel::chosen, this, &Root::showSearchHit);
 
     // Documents and preview.
     auto *middle = new QHBoxLayout;
@@ -445,6 +451,22 @@ void Root::categorySelected()
     Yield();
 }
 
+// As the user picks them: the category's selection runs (again, when it is
+// the shown one, so a document added since is listed), then the document's.
+void Root::showSearchHit(int categoryIndex, const QString &document)
+{
+    if (categoryIndex < 0 || categoryIndex >= m_category->count())
+        return;
+    if (categoryIndex != m_category->currentIndex())
+        m_category->setCurrentIndex(categoryIndex);
+    else
+        LoadCategory();
+    const QList<QListWidgetItem *> found = m_files->findItems(document, Qt::MatchExactly);
+    if (!found.isEmpty())
+        m_files->setCurrentItem(found.first());
+    m_files->setFocus();
+}
+
 void Root::refreshFileList()
 {
     const QStringList names = m_library.Documents(m_fileListFolder);
@@ -505,6 +527,18 @@ Editor &Root::loadEditor()
 }
 
 Editor *Root::editor() const { return m_editor; }
+
+void Root::categoriesChanged()
+{
+    // Only the names change here; the shown category and its documents stay
+    // until the user selects anew.
+    const int position = m_category->currentIndex();
+    m_loading = true;
+    m_category->clear();
+    m_category->addItems(m_library.Categories());
+    m_category->setCurrentIndex(position < m_category->count() ? position : -1);
+    m_loading = false;
+}
 
 QString Root::editorStartTab() const { return m_katEditor->text(); }
 

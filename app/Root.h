@@ -28,6 +28,7 @@ namespace vv {
 class AddNew;
 class Editor;
 class MoveTo;
+class SearchPanel;
 
 class Root : public QWidget, public MainWindowLink, public EditorLink {
     Q_OBJECT
@@ -73,6 +74,7 @@ public:
     QString editorStartTab() const override;
     void setEditorStartTab(const QString &tab) override;
     void endThroughHostField() override { WriteHostText(kEndMarker); }
+    void categoriesChanged() override;
     // The open library editor, or null.
     Editor *editor() const;
 
@@ -106,6 +108,7 @@ private:
     bool makeCopy(QString *copyPath);
     void startViewer(const QString &commandLine);
     void showError(const QString &text);
+    void showSearchHit(int categoryIndex, const QString &document);
 
     QString m_installDir;
     Services m_services;
@@ -130,6 +133,7 @@ private:
     QMenu *m_infoMenu = nullptr;
     QAction *m_showViewer = nullptr;
     QAction *m_katEditor = nullptr;
+    SearchPanel *m_search = nullptr;
 
     // Made on first use and kept; each opening starts from the designer state.
     std::unique_ptr<AddNew> m_addNew;

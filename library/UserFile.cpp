@@ -62,6 +62,15 @@ QString UserFile::DocumentInfo(const QString &fileName) const
     return ReadIniValue(path(), kInfo, fileName);
 }
 
+QStringList UserFile::DocumentInfos(const QStringList &fileNames) const
+{
+    QList<IniKey> keys;
+    keys.reserve(fileNames.size());
+    for (const QString &name : fileNames)
+        keys.append({kInfo, name});
+    return ReadIniValues(path(), keys);
+}
+
 int UserFile::WriteDocumentInfo(const QString &fileName, const QString &text) const
 {
     QString oneLine = text;
@@ -91,6 +100,16 @@ int UserFile::WritePrintDoc(bool on) const
 {
     return WriteIniValue(path(), kSet, QStringLiteral("PrintDoc"),
                          on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+int UserFile::LastCategoryKey() const
+{
+    const QStringList values = ReadIniValues(path(), CategoryKeys(kCat) + CategoryKeys(kDir));
+    for (int n = kMaxCategories; n >= 1; --n) {
+        if (!values[n - 1].isEmpty() || !values[kMaxCategories + n - 1].isEmpty())
+            return n;
+    }
+    return 0;
 }
 
 bool UserFile::Backup() const

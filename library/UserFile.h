@@ -31,6 +31,8 @@ public:
 
     QString CategoryInfo(int position) const;
     QString DocumentInfo(const QString &fileName) const;
+    // The help texts of many documents, in the order asked, from one read.
+    QStringList DocumentInfos(const QStringList &fileNames) const;
     // A profile value ends at its line: the lines of a help text are kept as
     // one, joined by a blank.
     int WriteDocumentInfo(const QString &fileName, const QString &text) const;
@@ -42,6 +44,9 @@ public:
 
     bool PrintDoc() const;
     int WritePrintDoc(bool on) const;
+
+    // The highest key from "01" to "09" that "CAT" or "DIR" uses; 0 when none.
+    int LastCategoryKey() const;
 
     // User.dat → User.bak, overwriting. False when there was nothing to copy.
     bool Backup() const;

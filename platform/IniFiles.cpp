@@ -5,12 +5,14 @@
 #include "FileLock.h"
 
 #include <QFileInfo>
+#include <QMultiHash>
 #include <QStringDecoder>
 #include <QStringView>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace vv {
@@ -474,11 +476,34 @@ struct Request {
     Name key;
 };
 
+// Names that compare equal without regard to case have the same key: each
+// character case-folded, as QString compares them.
+QString FoldedKey(QStringView s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        char32_t c = s[i].unicode();
+        if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(s[i], s[i + 1]);
+            ++i;
+        }
+        out += QChar::fromUcs4(QChar::toCaseFolded(c));
+    }
+    return out;
+}
+
+// Past this many keys a read looks each entry up by its folded key instead
+// of comparing it with every key asked for: a search reads thousands at once.
+constexpr std::size_t kHashedFrom = 16;
+
 // The values of the requests, each the first entry of its key in the
 // sections of its name, in one pass that ends when every key is found.
-template <typename U, typename ValueOf>
+// keyOf(line) and keyOf(name) give FoldedKey of the entry's and the
+// request's name as the file would hold it.
+template <typename U, typename ValueOf, typename KeyOf>
 QStringList LookUp(const U *d, qsizetype size, const std::vector<Name> &sections, const std::vector<Request> &requests,
-                   ValueOf &&valueOf)
+                   ValueOf &&valueOf, KeyOf &&keyOf)
 {
     QStringList values;
     values.resize(qsizetype(requests.size()));
@@ -490,6 +515,21 @@ QStringList LookUp(const U *d, qsizetype size, const std::vector<Name> &sections
     }
     if (left == 0)
         return values;
+    QMultiHash<QString, std::size_t> byKey;
+    if (requests.size() >= kHashedFrom) {
+        byKey.reserve(qsizetype(requests.size()));
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            if (!done[i])
+                byKey.insert(keyOf(requests[i].key), i);
+        }
+    }
+    auto take = [&](const Line &line, std::size_t i) {
+        if (done[i] || !active[requests[i].section] || !NameIs(d, line, requests[i].key))
+            return false;
+        values[qsizetype(i)] = valueOf(line);
+        done[i] = true;
+        return --left == 0;
+    };
     bool inAny = false;
     ForEachLine(d, size, [&](const Line &line) {
         if (line.kind == Line::Header) {
@@ -504,12 +544,16 @@ QStringList LookUp(const U *d, qsizetype size, const std::vector<Name> &sections
             return Step::SkipSection;
         if (line.kind != Line::Entry)
             return Step::Next;
+        if (!byKey.isEmpty()) {
+            const QString key = keyOf(line);
+            for (auto it = byKey.constFind(key); it != byKey.cend() && it.key() == key; ++it) {
+                if (take(line, it.value()))
+                    return Step::Stop;
+            }
+            return Step::Next;
+        }
         for (std::size_t i = 0; i < requests.size(); ++i) {
-            if (done[i] || !active[requests[i].section] || !NameIs(d, line, requests[i].key))
-                continue;
-            values[qsizetype(i)] = valueOf(line);
-            done[i] = true;
-            if (--left == 0)
+            if (take(line, i))
                 return Step::Stop;
         }
         return Step::Next;
@@ -558,13 +602,30 @@ QStringList ValuesFromBytes(const QByteArray &bytes, const QList<IniKey> &keys)
 
     if (utf16) {
         const Utf16Text t(bytes);
-        return LookUp(t.data(), t.size(), sections, requests, [&t](const Line &line) {
-            return ValueForCaller(QStringView(t.data() + line.valueStart, line.contentEnd - line.valueStart));
-        });
+        const auto keyOf = [&t](const auto &of) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(of)>, Line>)
+                return FoldedKey(QStringView(t.data() + of.nameStart, of.nameEnd - of.nameStart));
+            else
+                return FoldedKey(of.text());
+        };
+        return LookUp(
+            t.data(), t.size(), sections, requests,
+            [&t](const Line &line) {
+                return ValueForCaller(QStringView(t.data() + line.valueStart, line.contentEnd - line.valueStart));
+            },
+            keyOf);
     }
     const char *d = bytes.constData();
-    return LookUp(d, bytes.size(), sections, requests,
-                  [d, &charset](const Line &line) { return ValueForCaller(d, line, charset); });
+    // A key asked for in an ANSI file compares as the file would store it.
+    const auto keyOf = [d, &charset](const auto &of) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(of)>, Line>)
+            return FoldedKey(charset.Decode(d + of.nameStart, of.nameEnd - of.nameStart));
+        else
+            return FoldedKey(IsAscii(of.text()) || charset.Utf8() ? of.text() : FromCp1252(ToCp1252(of.text())));
+    };
+    return LookUp(
+        d, bytes.size(), sections, requests,
+        [d, &charset](const Line &line) { return ValueForCaller(d, line, charset); }, keyOf);
 }
 
 // Replace the units [start, end) by text; edits are kept in file order.
@@ -818,6 +879,11 @@ QString ReadIniValueFromBytes(const QByteArray &bytes, const QString &section, c
 QStringList ReadIniValues(const QString &file, const QList<IniKey> &keys)
 {
     return ReadValues(file, keys);
+}
+
+QStringList ReadIniValuesFromBytes(const QByteArray &bytes, const QList<IniKey> &keys)
+{
+    return ValuesFromBytes(bytes, keys);
 }
 
 int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value)

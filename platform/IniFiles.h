@@ -94,6 +94,7 @@ QString ReadIniValueFromBytes(const QByteArray &bytes, const QString &section, c
 // The values of several keys, in the order asked, each as ReadIniValue would
 // give it, from one read of the file.
 QStringList ReadIniValues(const QString &file, const QList<IniKey> &keys);
+QStringList ReadIniValuesFromBytes(const QByteArray &bytes, const QList<IniKey> &keys);
 // Non-zero on success, 0 on failure.
 int WriteIniValue(const QString &file, const QString &section, const QString &key, const QString &value);
 int DeleteIniKey(const QString &file, const QString &section, const QString &key);

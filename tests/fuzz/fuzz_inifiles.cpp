@@ -1,6 +1,7 @@
 // Fuzz target for the profile-file read: any file content, looked up with
 // names taken from it, gives a value the Windows call could give, and the
-// same value for the names with blanks around them or another letter case.
+// same value for the names with blanks around them or another letter case;
+// many names read at once give what each gives alone.
 // Parses from memory, so a run tries many inputs of up to 64 KB.
 
 #include "FuzzProbes.h"
@@ -40,5 +41,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                         "blanks or letter case of a name change the value");
         }
     }
+    // Enough names for the lookup by folded name, each also in other letter case.
+    QList<vv::IniKey> many;
+    for (const fuzz::Entry &e : fuzz::Spread(fuzz::Entries(fuzz::Text(bytes)), 16)) {
+        many.append({e.section, e.key});
+        many.append({SwapAsciiCase(e.section), SwapAsciiCase(e.key)});
+    }
+    while (!many.isEmpty() && many.size() < 32)
+        many.append(many[many.size() % 2]);
+    const QStringList values = vv::ReadIniValuesFromBytes(bytes, many);
+    for (qsizetype i = 0; i < many.size(); ++i)
+        fuzz::Check(values[i] == vv::ReadIniValueFromBytes(bytes, many[i].section, many[i].key),
+                    "a read of many names differs from the read of one");
     return 0;
 }

@@ -170,6 +170,54 @@ private slots:
             QCOMPARE(ReadIniValue(file, asked[i].section, asked[i].key), expected[i]);
     }
 
+    // Past a handful of keys the read looks entries up by folded name; it must
+    // find exactly what one key at a time finds. Twenty keys that are not in
+    // the file come along to make the batch that large.
+    void readMany_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("keys"); // "section/key"
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("ansi umlauts in other case") << B("[S]|\xC4rger=1|\xFC\xDF" "el = 2 |")
+                                                    << QStringList{QString::fromUtf8("S/ärger"), QString::fromUtf8("s/ÄRGER"),
+                                                                   QString::fromUtf8("S/Üßel")}
+                                                    << QStringList{"1", "1", "2"};
+        QTest::newRow("ansi, a key outside the code page reads as its \"?\"")
+            << B("[S]|?=q|") << QStringList{QString::fromUtf8("S/Ω")} << QStringList{"q"};
+        QTest::newRow("utf-8 umlauts and a Kelvin sign")
+            << U8("[Ärzte]|Größe=1|Kündigung.pdf=2|\u212A=3|")
+            << QStringList{QString::fromUtf8("ärzte/GRÖßE"), QString::fromUtf8("ÄRZTE/kündigung.PDF"), "ärzte/k"}
+            << QStringList{"1", "2", "3"};
+        QTest::newRow("utf-16") << Utf16(QString::fromUtf8("[S]\r\nΩmega=1\r\nk=2\r\n"), true)
+                                << QStringList{QString::fromUtf8("S/ωMEGA"), "s/K"} << QStringList{"1", "2"};
+        QTest::newRow("first duplicate, sections of one name")
+            << B("[S]|k=1|[T]|k=t|[s]|K=2|j=3|") << QStringList{"S/k", "S/j", "T/K", "t/k"}
+            << QStringList{"1", "3", "t", "t"};
+        QTest::newRow("blanks around names") << B("[S]|  Antrag Kopie.pdf  = x |")
+                                             << QStringList{"S/ antrag kopie.PDF"} << QStringList{"x"};
+        QTest::newRow("near names do not match") << B("[S]|Antrag.pdf=1|Antrag.pd=2|ntrag.pdf=3|")
+                                                 << QStringList{"S/Antrag.pdf ", "S/Antrag.p", "S/trag.pdf"}
+                                                 << QStringList{"1", "", ""};
+    }
+
+    void readMany()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, keys);
+        QFETCH(QStringList, expected);
+        const QString file = path("User.dat");
+        WriteAll(file, content);
+        QList<IniKey> asked;
+        for (const QString &k : keys)
+            asked.append({k.section('/', 0, 0), k.section('/', 1)});
+        for (int i = 0; i < 20; ++i)
+            asked.append({"S", QStringLiteral("fehlt %1").arg(i)});
+        const QStringList values = ReadIniValues(file, asked);
+        QCOMPARE(values.mid(0, keys.size()), expected);
+        for (int i = 0; i < asked.size(); ++i)
+            QCOMPARE(values[i], ReadIniValue(file, asked[i].section, asked[i].key));
+    }
+
     // A file saved as UTF-8 by an editor keeps its form; everything else, and
     // every new file, is Windows-1252.
     void utf8_data()
