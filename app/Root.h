@@ -9,7 +9,9 @@
 
 #include <QWidget>
 
+#include <QList>
 #include <QPointer>
+#include <QSize>
 
 #include <memory>
 
@@ -21,11 +23,13 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace vv {
 
 class AddNew;
+struct DroppedFiles;
 class Editor;
 class MoveTo;
 
@@ -34,6 +38,7 @@ class Root : public QWidget, public MainWindowLink, public EditorLink {
 public:
     static inline const QString kCaption = QStringLiteral("Veltrano Vorlagen-Bibliothek");
     static inline const QString kEndMarker = QStringLiteral("$Ende$");
+    static constexpr QSize kPreviewMinimum{85, 120};
 
     Root(const QString &installDir, const Services &services, QWidget *parent = nullptr);
     ~Root() override;
@@ -105,6 +110,11 @@ private:
     void openCopy(bool allowPrint);
     bool makeCopy(QString *copyPath);
     void startViewer(const QString &commandLine);
+    bool fitPreviewWidth();
+    void updateDocumentCommands();
+    void placeWindow();
+    void addDroppedDocuments(const DroppedFiles &dropped);
+    void printCopy(const QString &printLine);
     void showError(const QString &text);
 
     QString m_installDir;
@@ -130,6 +140,10 @@ private:
     QMenu *m_infoMenu = nullptr;
     QAction *m_showViewer = nullptr;
     QAction *m_katEditor = nullptr;
+    // The entries that act on the selected document.
+    QList<QAction *> m_documentCommands;
+    QString m_picturePath; // the picture pImage shows, to read again at a new size
+    QTimer *m_pictureTimer = nullptr;
 
     // Made on first use and kept; each opening starts from the designer state.
     std::unique_ptr<AddNew> m_addNew;
