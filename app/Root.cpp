@@ -614,7 +614,10 @@ bool Root::eventFilter(QObject *watched, QEvent *event)
             && (watched == m_image || watched == m_files->viewport())) {
             // A popup opened while the release is still being delivered is handed the
             // rest of the click under X11 and closes at once; open it afterwards.
-            const QPoint at = mouse->globalPosition().toPoint();
+            // One pixel off the pointer: a menu that appears under the pointer takes
+            // it out of the main window, a window manager whose focus follows the
+            // pointer then takes the focus away, and the menu closes again.
+            const QPoint at = mouse->globalPosition().toPoint() + QPoint(1, 1);
             QTimer::singleShot(0, this, [this, at] { popupMenuAt(at); });
             return true;
         }
