@@ -343,8 +343,7 @@ void Root::quitCommand()
     if (m_ended)
         return;
     m_library.userFile().WritePrintDoc(m_print->isChecked());
-    if (normalGeometry().isValid())
-        StoreWindowPlacement(*m_services.registry, {normalGeometry(), isMaximized()});
+    storePlacement();
     unloadDialogs();
     Yield();
     m_ended = true;
@@ -531,18 +530,39 @@ void Root::updateDocumentCommands()
         command->setEnabled(selected);
 }
 
+namespace {
+// Room for a title bar and borders, which no window knows before it is shown.
+const QMargins kFrameAllowance(4, 32, 4, 4);
+} // namespace
+
 void Root::placeWindow()
 {
+    // Stored and restored by the frame's corner, which window managers place
+    // where they are asked to; the inside then follows by the frame.
     const WindowPlacement stored = StoredWindowPlacement(*m_services.registry);
-    QScreen *screen = stored.rect.isNull() ? nullptr : QGuiApplication::screenAt(stored.rect.center());
+    const QPoint toInside(kFrameAllowance.left(), kFrameAllowance.top());
+    QRect wanted = stored.rect;
+    if (!wanted.isNull())
+        wanted.translate(toInside);
+    QScreen *screen = wanted.isNull() ? nullptr : QGuiApplication::screenAt(wanted.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // Room for a title bar and borders, which no window knows before it is shown.
-    setGeometry(FitOnScreen(stored.rect, size(), screen->availableGeometry(), QMargins(4, 32, 4, 4)));
+    const QRect inside = FitOnScreen(wanted, size(), screen->availableGeometry(), kFrameAllowance);
+    resize(inside.size());
+    move(inside.topLeft() - toInside);
     if (stored.maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void Root::storePlacement()
+{
+    QRect place = normalGeometry();
+    if (!place.isValid())
+        return;
+    place.translate(frameGeometry().topLeft() - geometry().topLeft());
+    StoreWindowPlacement(*m_services.registry, {place, isMaximized()});
 }
 
 void Root::popupMenuAt(const QPoint &globalPos) { m_menu->popup(globalPos); }

@@ -113,6 +113,7 @@ private:
     bool fitPreviewWidth();
     void updateDocumentCommands();
     void placeWindow();
+    void storePlacement();
     void addDroppedDocuments(const DroppedFiles &dropped);
     void printCopy(const QString &printLine);
     void showError(const QString &text);

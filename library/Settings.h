@@ -29,8 +29,9 @@ TemplatesSetting TemplatesFolder(const Registry &reg, const QString &programDir)
 QUrl DownloadAddress(const Registry &reg);
 inline constexpr char kDefaultDownloadAddress[] = "https://www.veltrano.de/download/Vorlagen-Bibliothek.zip";
 
-// The main window's place as the user left it: "MainWindow" holds
-// "x,y,width,height" of its inside, with ",max" when it was maximised.
+// The main window's place as the user left it: "MainWindow" holds the
+// frame's corner and the inside's size, "x,y,width,height", with ",max" when
+// it was maximised.
 // A missing or garbled value gives a null rect.
 struct WindowPlacement {
     QRect rect;

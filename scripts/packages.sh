@@ -4,7 +4,8 @@
 # runtimes, llvm-symbolizer for readable reports). As root it runs apt-get
 # itself; otherwise it names the one line to run and stops.
 set -e
-PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core"
+# cups-client: lp and lpstat, which printing hands the copies to.
+PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core cups-client"
 [ "$1" = test ] && PACKAGES="$PACKAGES clang-14 libclang-rt-14-dev llvm-14"
 
 missing=""

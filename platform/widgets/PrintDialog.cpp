@@ -51,7 +51,9 @@ PrintOptionsDialog::PrintOptionsDialog(const QString &document, const QStringLis
     m_pages = new QLineEdit(start.pages, this);
     m_pages->setObjectName(QStringLiteral("tSeiten"));
     m_pages->setPlaceholderText(QStringLiteral("z. B. 1-3, 5"));
-    m_pagesHint = new QLabel(this);
+    // Always there, so the dialog keeps its size while the user types.
+    m_pagesHint = new QLabel(QStringLiteral("Seitenzahlen ab 1, Bereiche mit „-“, durch Kommas getrennt"), this);
+    m_pagesHint->setEnabled(false);
     auto *group = new QButtonGroup(this);
     group->addButton(m_all);
     group->addButton(m_some);
@@ -88,8 +90,8 @@ void PrintOptionsDialog::updateState()
     const bool valid = m_all->isChecked()
                        || (NormalizePageList(m_pages->text(), &normalized) && !normalized.isEmpty());
     m_ok->setEnabled(valid && m_printer->count() > 0);
-    m_pagesHint->setText(valid ? QString()
-                               : QStringLiteral("Seitenzahlen ab 1, Bereiche mit „-“, getrennt durch Kommas"));
+    // Greyed while it is only a hint, in the text colour once it is needed.
+    m_pagesHint->setEnabled(!valid);
 }
 
 PrintOptions PrintOptionsDialog::options() const
