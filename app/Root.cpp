@@ -592,6 +592,18 @@ Editor &Root::loadEditor()
 
 Editor *Root::editor() const { return m_editor; }
 
+void Root::categoriesChanged()
+{
+    // Only the names change here; the shown category and its documents stay
+    // until the user selects anew.
+    const int position = m_category->currentIndex();
+    m_loading = true;
+    m_category->clear();
+    m_category->addItems(m_library.Categories());
+    m_category->setCurrentIndex(position < m_category->count() ? position : -1);
+    m_loading = false;
+}
+
 QString Root::editorStartTab() const { return m_katEditor->text(); }
 
 void Root::setEditorStartTab(const QString &tab) { m_katEditor->setText(tab); }

@@ -78,6 +78,7 @@ public:
     QString editorStartTab() const override;
     void setEditorStartTab(const QString &tab) override;
     void endThroughHostField() override { WriteHostText(kEndMarker); }
+    void categoriesChanged() override;
     // The open library editor, or null.
     Editor *editor() const;
 

@@ -8,6 +8,7 @@
 #include "WebSupports.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -30,12 +31,23 @@ void LoadGermanQtTexts(QApplication &app)
         QApplication::installTranslator(qt);
 }
 
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrano Vorlagen-Bibliothek"));
+    // The name of the menu entry, so desktops match the windows to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.veltrano.vorlagen"));
+    QApplication::setWindowIcon(ProgramIcon());
     QApplication::setQuitOnLastWindowClosed(false); // the Quit command ends the program
     LoadGermanQtTexts(app);
 

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DragList.h"
 #include "Editor.h"
+#include "EditorLink.h"
 
 #include <QListWidget>
 
@@ -28,11 +29,89 @@ void CategoriesPage::Load()
     Yield();
 }
 
+namespace {
+
+QString Quoted(const QString &name) { return QStringLiteral("''") + name + QStringLiteral("''"); }
+
+QString RefusalText(CategoryNameProblem problem, const QString &name)
+{
+    switch (problem) {
+    case CategoryNameProblem::None:
+        break;
+    case CategoryNameProblem::Empty:
+        return QStringLiteral("Bitte geben Sie einen Namen für die neue Kategorie ein.");
+    case CategoryNameProblem::TooLong:
+        return QStringLiteral("Der Name einer Kategorie darf höchstens %1 Zeichen lang sein.").arg(kMaxCategoryName);
+    case CategoryNameProblem::ControlCharacter:
+        return QStringLiteral("Der Name einer Kategorie darf keine Tabulatoren, Zeilenumbrüche oder anderen "
+                              "Steuerzeichen enthalten.");
+    case CategoryNameProblem::ForbiddenCharacter:
+        return QStringLiteral("Der Name einer Kategorie darf keines der Zeichen / \\ : * ? \" < > | enthalten.");
+    case CategoryNameProblem::BlankOrDotAtEnd:
+        return QStringLiteral("Der Name einer Kategorie darf nicht mit einem Leerzeichen oder einem Punkt beginnen "
+                              "oder enden.");
+    case CategoryNameProblem::ReservedName:
+        return QStringLiteral("Der Name ") + Quoted(name)
+            + QStringLiteral(" ist unter Windows einem Gerät vorbehalten und kann kein Ordner sein.");
+    case CategoryNameProblem::QuotedName:
+        return QStringLiteral("Der Name einer Kategorie darf nicht in Hochkommas stehen.");
+    case CategoryNameProblem::NotStorable:
+        return QStringLiteral("Der Name enthält Zeichen, die die Datenbank der Bibliothek nicht speichern kann.");
+    case CategoryNameProblem::Exists:
+        return QStringLiteral("Eine Kategorie oder ein Ordner ") + Quoted(name)
+            + QStringLiteral(" ist bereits vorhanden (Groß- und Kleinschreibung zählt nicht).");
+    case CategoryNameProblem::TooMany:
+        return QStringLiteral("Es können höchstens neun Kategorien angelegt werden; das Hauptfenster zeigt nicht "
+                              "mehr an.");
+    case CategoryNameProblem::NoFreeKey:
+        return QStringLiteral("Nach dem Löschen von Kategorien enthält die Datenbank Lücken. Bitte führen Sie "
+                              "zuerst die Aktualisierung im Menüpunkt ''Optionen'' durch.");
+    }
+    return QString();
+}
+
+} // namespace
+
 void CategoriesPage::add()
 {
-    // Creating a category is not offered here; the box only names the tab.
-    m_editor.services().msg->MsgBox(&m_editor, QStringLiteral("Kategorie: ") + QString::number(m_editor.tabNumber()),
-                                    Buttons::OK | Icon::Information, m_editor.messageTitle());
+    MessageBoxSeam &msg = *m_editor.services().msg;
+    const Library &library = m_editor.library();
+    // No name is asked for when none could be added.
+    if (const CategoryNameProblem room = library.CategoryRoom(); room != CategoryNameProblem::None) {
+        msg.MsgBox(&m_editor, RefusalText(room, QString()), Buttons::OK | Icon::Exclamation, m_editor.messageTitle());
+        return;
+    }
+    // A refused name is offered again for correction, until it is good or
+    // the user cancels.
+    QString name;
+    CreateCategoryResult result;
+    for (;;) {
+        name = msg.InputBox(&m_editor, QStringLiteral("Name der neuen Kategorie:"), m_editor.messageTitle(), name);
+        if (name.isNull())
+            return;
+        result = library.CreateCategory(name);
+        if (result.status != CreateCategoryResult::Refused)
+            break;
+        msg.MsgBox(&m_editor, RefusalText(result.problem, name), Buttons::OK | Icon::Exclamation,
+                   m_editor.messageTitle());
+        if (result.problem == CategoryNameProblem::TooMany || result.problem == CategoryNameProblem::NoFreeKey)
+            return;
+    }
+    if (result.status != CreateCategoryResult::Created) {
+        msg.MsgBox(&m_editor,
+                   result.status == CreateCategoryResult::FolderFailed
+                       ? QStringLiteral("Der Ordner für die Kategorie ") + Quoted(name)
+                           + QStringLiteral(" konnte nicht angelegt werden.")
+                       : QStringLiteral("Die Kategorie ") + Quoted(name)
+                           + QStringLiteral(" konnte nicht in der Datenbank gespeichert werden."),
+                   Buttons::OK | Icon::Critical, m_editor.messageTitle());
+        return;
+    }
+    m_editor.link().categoriesChanged();
+    m_editor.SelectTab(1);
+    const auto found = m_editor.fileList()->findItems(name, Qt::MatchExactly);
+    if (!found.isEmpty())
+        m_editor.fileList()->setCurrentItem(found.first());
 }
 
 void CategoriesPage::remove()

@@ -294,8 +294,12 @@ void Editor::SelectTab(int n)
     m_favourites->setEnabled(enabled & EditorPage::Favourite);
     m_up->setEnabled(enabled & EditorPage::Up);
     m_down->setEnabled(enabled & EditorPage::Down);
+    // The others go first: for a moment with two frames shown the window
+    // would grow to hold both, and keep that height.
     for (int i = 1; i <= kTabs; ++i)
-        page(i).frame()->setVisible(page(i).frame() == p.frame());
+        if (page(i).frame() != p.frame())
+            page(i).frame()->hide();
+    p.frame()->show();
     p.Load();
 }
 

@@ -23,6 +23,9 @@ public:
     // which shows that category or document there.
     virtual void selectCategoryIndex(int index) = 0;
     virtual void selectDocumentIndex(int index) = 0;
+    // The categories of the user file changed: the main window lists them
+    // anew, keeping its selected position.
+    virtual void categoriesChanged() = 0;
     // The add-document dialog, modal.
     virtual void NewDokument() = 0;
 };

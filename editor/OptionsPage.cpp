@@ -1,15 +1,22 @@
 #include "OptionsPage.h"
 
 #include "Editor.h"
+#include "FileServices.h"
+#include "PdfReader.h"
+#include "PdfRender.h"
+#include "Registry.h"
 #include "Settings.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -80,6 +87,36 @@ OptionsPage::OptionsPage(Editor &editor) : EditorPage(editor)
     m_checkDocData->setCursor(Qt::PointingHandCursor);
     m_checkDocData->installEventFilter(this);
 
+    QLabel *label4 = WrappedLabel("Label4", QStringLiteral("Programm zum Anzeigen und Drucken der PDF-Dokumente:"),
+                                  m_frame);
+    m_pdfProgram = new QLineEdit(m_frame);
+    m_pdfProgram->setObjectName(QStringLiteral("tPdfProgramm"));
+    m_pdfProgram->setReadOnly(true);
+    m_pdfProgram->setPlaceholderText(QStringLiteral("(noch keines gewählt)"));
+    label4->setBuddy(m_pdfProgram);
+    auto *choosePdf = new QPushButton(QStringLiteral("Ändern …"), m_frame);
+    choosePdf->setObjectName(QStringLiteral("bPdfProgramm"));
+    choosePdf->setAutoDefault(false);
+    auto *desktopPdf = new QPushButton(QStringLiteral("Standard des Desktops"), m_frame);
+    desktopPdf->setObjectName(QStringLiteral("bPdfStandard"));
+    desktopPdf->setAutoDefault(false);
+    desktopPdf->setToolTip(QStringLiteral("Das Programm verwenden, das der Desktop für PDF-Dokumente vorsieht"));
+    auto *pdfButtons = new QHBoxLayout;
+    pdfButtons->addWidget(choosePdf);
+    pdfButtons->addWidget(desktopPdf);
+    pdfButtons->addStretch();
+
+    QLabel *label5 = WrappedLabel("Label5",
+                                  QStringLiteral("Vorschaubilder aus der ersten Seite für alle Dokumente erzeugen, "
+                                                 "die noch keines haben:"),
+                                  m_frame);
+    auto *previews = new QPushButton(QStringLiteral("Fehlende Vorschaubilder erzeugen"), m_frame);
+    previews->setObjectName(QStringLiteral("bVorschauErzeugen"));
+    previews->setAutoDefault(false);
+    auto *previewRow = new QHBoxLayout;
+    previewRow->addWidget(previews);
+    previewRow->addStretch();
+
     grid->addWidget(label1, 0, 0, 1, 3);
     grid->addWidget(m_weblink, 1, 0, 1, 3);
     grid->addItem(new QSpacerItem(0, 12), 2, 0);
@@ -90,10 +127,20 @@ OptionsPage::OptionsPage(Editor &editor) : EditorPage(editor)
     grid->addWidget(label3, 6, 0, 1, 3);
     grid->addWidget(update, 7, 0);
     grid->addWidget(m_checkDocData, 7, 1, 1, 2);
+    grid->addItem(new QSpacerItem(0, 12), 8, 0);
+    grid->addWidget(label4, 9, 0, 1, 3);
+    grid->addWidget(m_pdfProgram, 10, 0, 1, 3);
+    grid->addLayout(pdfButtons, 11, 0, 1, 3);
+    grid->addItem(new QSpacerItem(0, 12), 12, 0);
+    grid->addWidget(label5, 13, 0, 1, 3);
+    grid->addLayout(previewRow, 14, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(8, 1);
+    grid->setRowStretch(15, 1);
 
     connect(update, &QToolButton::clicked, this, [this] { m_editor.UpdateDatabase(); });
+    connect(choosePdf, &QPushButton::clicked, this, [this] { choosePdfProgram(); });
+    connect(desktopPdf, &QPushButton::clicked, this, [this] { useDesktopPdfProgram(); });
+    connect(previews, &QPushButton::clicked, this, [this] { MakePreviews(); });
 }
 
 QString OptionsPage::helpText() const
@@ -105,6 +152,82 @@ QString OptionsPage::helpText() const
 }
 
 QWidget *OptionsPage::frame() const { return m_frame; }
+
+void OptionsPage::Load() { showPdfProgram(); }
+
+void OptionsPage::showPdfProgram()
+{
+    const QString program = StoredPdfProgram(*m_editor.services().registry);
+    m_pdfProgram->setText(program);
+    m_pdfProgram->setToolTip(program);
+    m_pdfProgram->setCursorPosition(0);
+}
+
+void OptionsPage::choosePdfProgram()
+{
+    if (GetPdfReader(*m_editor.services().registry, *m_editor.services().fileDialog, &m_editor) == 1)
+        showPdfProgram();
+}
+
+void OptionsPage::useDesktopPdfProgram()
+{
+    Registry &registry = *m_editor.services().registry;
+    QString problem;
+    if (AssociatedPdfProgram(registry).status != AssociatedProgram::Found)
+        problem = QStringLiteral("Auf diesem Desktop ist kein Standardprogramm für PDF-Dokumente eingerichtet, "
+                                 "oder es ist nicht installiert. Wählen Sie das Programm mit ''Ändern …''.");
+    else if (!UseAssociatedPdfProgram(registry))
+        problem = QStringLiteral("Das PDF-Programm konnte nicht in den Einstellungen gespeichert werden.");
+    if (!problem.isEmpty())
+        m_editor.services().msg->MsgBox(&m_editor, problem, Buttons::OK | Icon::Exclamation, m_editor.messageTitle());
+    showPdfProgram();
+}
+
+void OptionsPage::MakePreviews()
+{
+    MessageBoxSeam &msg = *m_editor.services().msg;
+    const QList<MissingPreview> missing = m_editor.library().MissingPreviews();
+    if (missing.isEmpty()) {
+        msg.MsgBox(&m_editor, QStringLiteral("Alle Dokumente haben bereits ein Vorschaubild."),
+                   Buttons::OK | Icon::Information, m_editor.messageTitle());
+        return;
+    }
+    QProgressDialog progress(QStringLiteral("Vorschaubilder werden erzeugt …"), QStringLiteral("Abbrechen"), 0,
+                             int(missing.size()), &m_editor);
+    progress.setObjectName(QStringLiteral("dVorschauErzeugen"));
+    progress.setWindowTitle(m_editor.messageTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    int made = 0, skipped = 0, failed = 0, done = 0;
+    for (const MissingPreview &m : missing) {
+        progress.setLabelText(QStringLiteral("Vorschaubild für ''") + GetFileName(m.document)
+                              + QStringLiteral("'' wird erzeugt …"));
+        progress.setValue(done);
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            break;
+        switch (MakePreview(m.document, m.picture)) {
+        case PreviewStatus::Made: ++made; break;
+        case PreviewStatus::Exists:
+        case PreviewStatus::Encrypted:
+        case PreviewStatus::Damaged: ++skipped; break;
+        case PreviewStatus::NotWritten: ++failed; break;
+        }
+        ++done;
+    }
+    const bool cancelled = done < missing.size();
+    progress.close();
+    QString summary = QStringLiteral("Erzeugte Vorschaubilder: %1\nÜbersprungen (geschützt oder beschädigt): %2\n"
+                                     "Fehlgeschlagen (nicht gespeichert): %3")
+                          .arg(made)
+                          .arg(skipped)
+                          .arg(failed);
+    if (cancelled)
+        summary += QStringLiteral("\n \nAbgebrochen: %1 Dokumente wurden nicht bearbeitet.").arg(missing.size() - done);
+    msg.MsgBox(&m_editor, summary, Buttons::OK | (failed > 0 ? Icon::Exclamation : Icon::Information),
+               m_editor.messageTitle());
+}
 
 void OptionsPage::setTemplatesFolder(const QString &folder) { m_folder->setText(folder); }
 

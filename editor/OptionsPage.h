@@ -19,14 +19,22 @@ public:
     QString helpText() const override;
     int enabledButtons() const override { return 0; }
     QWidget *frame() const override;
+    void Load() override;
 
     void setTemplatesFolder(const QString &folder);
+    // A preview for every listed document without one, from its first page.
+    void MakePreviews();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showPdfProgram();
+    void choosePdfProgram();
+    void useDesktopPdfProgram();
+
     QFrame *m_frame = nullptr;
+    QLineEdit *m_pdfProgram = nullptr;
     QLabel *m_weblink = nullptr;
     QLineEdit *m_folder = nullptr;
     QLabel *m_checkDocData = nullptr;

@@ -1,5 +1,6 @@
 #include "Library.h"
 
+#include "FileLock.h"
 #include "FileServices.h"
 #include "RecycleKillFiles.h"
 
@@ -355,6 +356,61 @@ DeleteDocumentResult Library::DeleteDocument(const QString &folder, const QStrin
     return result;
 }
 
+FormReplaceResult Library::ReplacePowerOfAttorneyForm(int n, const QByteArray &picture) const
+{
+    FormReplaceResult result;
+    const QString form = m_paths.powerOfAttorneyForm(n);
+    if (form.isEmpty() || picture.isEmpty())
+        return result;
+    const QFileInfo info(form);
+    const auto writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    // Only the permission bits count: an administrator's rights would write through.
+    if (info.exists() && (!info.isFile() || !(info.permissions() & writable))) {
+        result.status = FormReplaceResult::ReadOnly;
+        return result;
+    }
+    if (info.exists()) {
+        if (!CopyFileOverwrite(form, m_paths.powerOfAttorneyBackup(n))) {
+            result.status = FormReplaceResult::BackupFailed;
+            return result;
+        }
+        result.backedUp = true;
+    }
+    result.status = ReplaceFileContents(form, picture) ? FormReplaceResult::Replaced : FormReplaceResult::WriteFailed;
+    return result;
+}
+
+bool Library::DeletePowerOfAttorneyForm(int n) const
+{
+    const QString form = m_paths.powerOfAttorneyForm(n);
+    return !form.isEmpty() && QFileInfo(form).isFile() && ToTrash(form);
+}
+
+QList<MissingPreview> Library::MissingPreviews() const
+{
+    QList<MissingPreview> missing;
+    QStringList seen; // a name listed twice is one folder
+    const QStringList categories = Categories();
+    for (const QString &category : categories) {
+        const CategoryLocation where = LocateCategory(category);
+        if (!where.exists || seen.contains(where.folder))
+            continue;
+        seen.append(where.folder);
+        const QStringList documents = Documents(where.folder);
+        for (const QString &document : documents) {
+            if (document.size() < 3)
+                continue;
+            const QString base = PreviewFileName(document, QString());
+            if (!pictureIn(where.folder, base + QStringLiteral("jpg")).isEmpty()
+                || !pictureIn(where.folder, base + QStringLiteral("gif")).isEmpty())
+                continue;
+            missing.append({where.folder + QLatin1Char('/') + document,
+                            where.folder + QLatin1Char('/') + base + QStringLiteral("jpg")});
+        }
+    }
+    return missing;
+}
+
 int Library::CountDocuments(const QString &category) const
 {
     const QString folder = folderOf(category);
@@ -374,6 +430,54 @@ DeleteCategoryResult Library::DeleteCategory(const QString &name) const
     // Only an empty folder goes; one still holding pictures stays.
     if (!folder.isEmpty() && PathExists(folder))
         result.folderRemoved = QDir().rmdir(folder);
+    return result;
+}
+
+CategoryNameProblem Library::CategoryRoom() const
+{
+    if (Categories().size() >= UserFile::kMaxCategories)
+        return CategoryNameProblem::TooMany;
+    // Keys go on from the last one in use; a gap before "09" closes only in
+    // the database update.
+    if (m_user.LastCategoryKey() >= UserFile::kMaxCategories)
+        return CategoryNameProblem::NoFreeKey;
+    return CategoryNameProblem::None;
+}
+
+CreateCategoryResult Library::CreateCategory(const QString &name) const
+{
+    forgetListing();
+    CreateCategoryResult result;
+    result.problem = CheckCategoryName(name);
+    if (result.problem != CategoryNameProblem::None)
+        return result;
+    const QStringList categories = Categories();
+    const auto taken = [&name](const QStringList &names) {
+        return std::any_of(names.begin(), names.end(),
+                           [&name](const QString &n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+    };
+    const QString folder = m_paths.categoryFolder(name);
+    if (taken(categories) || taken(QDir(m_paths.templatesFolder()).entryList(QDir::AllEntries | QDir::Hidden
+                                                                            | QDir::System | QDir::NoDotAndDotDot))) {
+        result.problem = CategoryNameProblem::Exists;
+        return result;
+    }
+    result.problem = CategoryRoom();
+    if (result.problem != CategoryNameProblem::None)
+        return result;
+    const int key = m_user.LastCategoryKey() + 1;
+    if (folder.isEmpty() || !QDir().mkdir(folder)) {
+        result.status = CreateCategoryResult::FolderFailed;
+        return result;
+    }
+    result.backedUp = m_user.Backup();
+    if (m_user.WriteCategory(key, name, QLatin1Char('\\') + name) == 0) {
+        QDir().rmdir(folder);
+        result.status = CreateCategoryResult::WriteFailed;
+        return result;
+    }
+    result.status = CreateCategoryResult::Created;
+    result.key = key;
     return result;
 }
 

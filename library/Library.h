@@ -6,6 +6,7 @@
 // No operation shows anything or waits; the windows keep their pauses and
 // busy pointers around these calls.
 
+#include "CategoryName.h"
 #include "FileServices.h"
 #include "LibraryPaths.h"
 #include "UserFile.h"
@@ -44,6 +45,24 @@ struct DeleteCategoryResult {
     bool backedUp = false;
     int removedKey = 0; // the "CAT"/"DIR" number removed, 0 when none matched
     bool folderRemoved = false;
+};
+
+struct CreateCategoryResult {
+    enum Status { Created, Refused, FolderFailed, WriteFailed } status = Refused;
+    CategoryNameProblem problem = CategoryNameProblem::None; // why it was refused
+    int key = 0; // the "CAT"/"DIR" number written
+    bool backedUp = false;
+};
+
+struct FormReplaceResult {
+    enum Status { Replaced, NoForm, ReadOnly, BackupFailed, WriteFailed } status = NoForm;
+    bool backedUp = false;
+};
+
+// A document of the library that has no preview picture of its own yet.
+struct MissingPreview {
+    QString document; // full path of the PDF
+    QString picture;  // full path of the ".jpg" to make beside it
 };
 
 struct UpdateResult {
@@ -112,12 +131,31 @@ public:
     // ".jpg" preview, the help text and favourites stay.
     DeleteDocumentResult DeleteDocument(const QString &folder, const QString &document) const;
 
+    // The power-of-attorney forms beside the program. A replacement keeps
+    // the old form as DOCFORMn.BAK (overwriting an older one) and then puts
+    // the picture in its place in one rename; a read-only form, or a backup
+    // that could not be made, leaves both files as they were.
+    FormReplaceResult ReplacePowerOfAttorneyForm(int n, const QByteArray &picture) const;
+    // The form to the trash (restorable).
+    bool DeletePowerOfAttorneyForm(int n) const;
+
+    // Every document of the listed categories without a ".jpg" or ".gif"
+    // (in any letter case), in list order; the picture to make is the
+    // document's name with "jpg" for its last three characters.
+    QList<MissingPreview> MissingPreviews() const;
+
     // Category maintenance (the editor).
     // How many PDF documents a category's folder holds (0 when it is missing).
     int CountDocuments(const QString &category) const;
     // Backup, the first key pair of that exact name removed, its folder
     // removed when empty. The caller has checked that no PDF is left.
     DeleteCategoryResult DeleteCategory(const QString &name) const;
+    // Whether a category may still be added: None, TooMany or NoFreeKey.
+    CategoryNameProblem CategoryRoom() const;
+    // A new category after the last key in use: its folder, the backup, then
+    // "CAT" the name and "DIR" "\" + the name in one write. A refused name
+    // leaves every file as it was; a failed write takes the new folder back.
+    CreateCategoryResult CreateCategory(const QString &name) const;
     // Rebuilds "CAT" and "DIR" from the folders on disk: the old backup
     // deleted for good, a fresh one, then one key pair per folder.
     UpdateResult UpdateDatabase() const;

@@ -56,6 +56,13 @@ QString LibraryPaths::powerOfAttorneyForm(int n) const
     return Spelled(m_program + QStringLiteral("/DOCFORM%1.DLL").arg(n));
 }
 
+QString LibraryPaths::powerOfAttorneyBackup(int n) const
+{
+    if (n < 0 || n >= kPowerOfAttorneyForms)
+        return QString();
+    return Spelled(m_program + QStringLiteral("/DOCFORM%1.BAK").arg(n));
+}
+
 QString LibraryPaths::categoryFolder(const QString &displayName) const
 {
     if (!UsableName(displayName))

@@ -28,6 +28,7 @@ public:
     QString favouritesBackup() const;
     QString fallbackPicture() const;           // program/KORVENTIS.MAP
     QString powerOfAttorneyForm(int n) const;  // program/DOCFORMn.DLL, n 0..4; "" otherwise
+    QString powerOfAttorneyBackup(int n) const; // program/DOCFORMn.BAK, the form before its last replacement
     QString restartRelay() const;              // program/APPRELAY.EXE
 
     // The folder a category's display name stands for (no trailing "/"); ""

@@ -50,6 +50,32 @@ QString TrimOpenCommand(const QString &command)
     return s;
 }
 
+AssociatedProgram AssociatedPdfProgram(const Registry &reg)
+{
+    AssociatedProgram found;
+    QString type;
+    if (!reg.ReadRegistryValue(QStringLiteral("Software\\Classes\\.pdf"), QString(), type))
+        return found;
+    found.status = AssociatedProgram::Unusable;
+    type = UpToNul(type);
+    QString command;
+    if (!reg.ReadRegistryValue(QStringLiteral("Software\\Classes\\") + type + QStringLiteral("\\Shell\\Open\\Command"),
+                               QString(), command)
+        || type.contains(QStringLiteral("PDFDummy"), Qt::CaseInsensitive))
+        return found;
+    found.program = TrimOpenCommand(UpToNul(command));
+    if (!found.program.isEmpty())
+        found.status = AssociatedProgram::Found;
+    return found;
+}
+
+bool UseAssociatedPdfProgram(Registry &reg)
+{
+    const AssociatedProgram associated = AssociatedPdfProgram(reg);
+    return associated.status == AssociatedProgram::Found
+        && reg.WriteRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, associated.program);
+}
+
 int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
 {
     int result = 0;
@@ -61,26 +87,12 @@ int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner)
             result = stored.isEmpty() ? 0 : 1;
             Yield();
         } else {
-            QString type;
-            if (reg.ReadRegistryValue(QStringLiteral("Software\\Classes\\.pdf"), QString(), type)) {
-                type = UpToNul(type);
-                QString command;
-                bool haveCommand = reg.ReadRegistryValue(
-                    QStringLiteral("Software\\Classes\\") + type + QStringLiteral("\\Shell\\Open\\Command"),
-                    QString(), command);
-                if (type.contains(QStringLiteral("PDFDummy"), Qt::CaseInsensitive))
-                    haveCommand = false;
-                if (!haveCommand) {
-                    result = GetPdfReader(reg, dialog, owner) == 1 ? 1 : 0;
-                } else {
-                    const QString program = TrimOpenCommand(UpToNul(command));
-                    if (!program.isEmpty()) {
-                        reg.WriteRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, program);
-                        result = 1;
-                    } else {
-                        result = GetPdfReader(reg, dialog, owner) == 1 ? 1 : 0;
-                    }
-                }
+            const AssociatedProgram associated = AssociatedPdfProgram(reg);
+            if (associated.status == AssociatedProgram::Found) {
+                reg.WriteRegistryValue(QString::fromLatin1(kProductKey), kPdfEditor, associated.program);
+                result = 1;
+            } else if (associated.status == AssociatedProgram::Unusable) {
+                result = GetPdfReader(reg, dialog, owner) == 1 ? 1 : 0;
             }
         }
     }

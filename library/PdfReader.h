@@ -20,6 +20,19 @@ int LoadPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner);
 // The stored "PdfEditor" value up to a NUL; "" when none is stored.
 QString StoredPdfProgram(Registry &reg);
 
+// The program the ".pdf" association names, trimmed as LoadPdfReader trims
+// it. NoAssociation: none is registered; Unusable: one is, but without an
+// open command (or a "PDFDummy" type).
+struct AssociatedProgram {
+    enum Status { NoAssociation, Unusable, Found } status = NoAssociation;
+    QString program;
+};
+AssociatedProgram AssociatedPdfProgram(const Registry &reg);
+
+// Stores the associated program as "PdfEditor", replacing whatever was
+// stored; false when there is none or the store could not be written.
+bool UseAssociatedPdfProgram(Registry &reg);
+
 // Asks for the program; 1 when one was chosen (and written), else 0.
 int GetPdfReader(Registry &reg, FileDialogSeam &dialog, QWidget *owner);
 

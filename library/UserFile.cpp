@@ -93,6 +93,16 @@ int UserFile::WritePrintDoc(bool on) const
                          on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+int UserFile::LastCategoryKey() const
+{
+    const QStringList values = ReadIniValues(path(), CategoryKeys(kCat) + CategoryKeys(kDir));
+    for (int n = kMaxCategories; n >= 1; --n) {
+        if (!values[n - 1].isEmpty() || !values[kMaxCategories + n - 1].isEmpty())
+            return n;
+    }
+    return 0;
+}
+
 bool UserFile::Backup() const
 {
     if (!QFileInfo::exists(path()))

@@ -43,6 +43,9 @@ public:
     bool PrintDoc() const;
     int WritePrintDoc(bool on) const;
 
+    // The highest key from "01" to "09" that "CAT" or "DIR" uses; 0 when none.
+    int LastCategoryKey() const;
+
     // User.dat → User.bak, overwriting. False when there was nothing to copy.
     bool Backup() const;
 

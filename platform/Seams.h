@@ -26,7 +26,8 @@ class MessageBoxSeam {
 public:
     virtual ~MessageBoxSeam() = default;
     virtual int MsgBox(QWidget *owner, const QString &text, int style, const QString &title) = 0;
-    // Returns the entered text, or "" on Cancel.
+    // Returns the entered text; on Cancel a null string, so a caller that
+    // cares can tell it from an empty answer (which is "" but not null).
     virtual QString InputBox(QWidget *owner, const QString &prompt, const QString &title,
                              const QString &defaultText) = 0;
 };

@@ -63,7 +63,9 @@ QString QtMessageBox::InputBox(QWidget *owner, const QString &prompt, const QStr
     bool ok = false;
     const QString text =
         QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    if (!ok)
+        return QString();
+    return text.isNull() ? QStringLiteral("") : text;
 }
 
 } // namespace vv

@@ -9,6 +9,8 @@
 #include "Installation.h"
 #include "RecycleKillFiles.h"
 #include "PowerOfAttorneyPage.h"
+#include "PdfReader.h"
+#include "TemplateViewer.h"
 #include "Root.h"
 #include "Settings.h"
 #include "TabColumn.h"
@@ -23,6 +25,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -367,6 +375,120 @@ private slots:
         QCOMPARE(type->currentIndex(), 1);
     }
 
+    // Tab 4's buttons: the viewer window, a replacement through the file
+    // dialog with its backup, a refused file, and the delete with its question.
+    void powerOfAttorneyButtons()
+    {
+        makeRoot();
+        vv::Editor *editor = open("4");
+        const QString form = m_install + "/DOCFORM0.DLL";
+        for (const char *b : {"bDocShow", "bDocReplace", "bDocKill"})
+            QVERIFY(child<QPushButton>(b)->isEnabled());
+
+        Click(editor, "bDocShow");
+        QPointer<vv::TemplateViewer> viewer = child<vv::TemplateViewer>("Vollmachtsansicht");
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->image().size(), QImage(form).size());
+        QVERIFY(viewer->fitsWindow());
+        QTest::keyClick(viewer, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!viewer);
+
+        auto *show = child<QLabel>("pVollmachtShow");
+        auto colour = [&] {
+            const QImage img = show->pixmap().toImage();
+            return img.isNull() ? QChar('-') : ColourName(img.pixelColor(img.width() / 2, img.height() / 2));
+        };
+        const QByteArray old = ReadAll(form);
+        WriteAll(m_install + "-quelle/kein Bild.png", "Text");
+        m_fakes->fileDialog.choices << m_install + "-quelle/kein Bild.png";
+        Click(editor, "bDocReplace");
+        QCOMPARE(onlyMessage().left(40), QString("Die Datei ''kein Bild.png'' ist weder ei"));
+        QCOMPARE(ReadAll(form), old);
+
+        m_fakes->msg.shown.clear();
+        WriteSolidPicture(m_install + "-quelle/neu.bmp", kFallbackColour, "BMP");
+        m_fakes->fileDialog.choices << m_install + "-quelle/neu.bmp";
+        Click(editor, "bDocReplace");
+        QCOMPARE(m_fakes->msg.shown.size(), 0);
+        QCOMPARE(ReadAll(form), ReadAll(m_install + "-quelle/neu.bmp"));
+        QCOMPARE(ReadAll(m_install + "/DOCFORM0.BAK"), old);
+        QCOMPARE(colour(), QChar('g'));
+        QVERIFY(m_fakes->fileDialog.requests.last().filter.startsWith("Bilder und PDF-Dokumente|*.jpg; *.jpeg; "));
+
+        m_fakes->msg.answers << vv::vbNo;
+        Click(editor, "bDocKill");
+        QCOMPARE(m_fakes->msg.shown.last().style, int(vv::Buttons::YesNo | vv::Icon::Exclamation));
+        QVERIFY(QFileInfo::exists(form));
+        m_fakes->msg.answers << vv::vbYes;
+        Click(editor, "bDocKill");
+        QVERIFY(!QFileInfo::exists(form));
+        QVERIFY(QFileInfo::exists(vv::HomeTrashFolder() + "/files/DOCFORM0.DLL"));
+        QCOMPARE(show->property("tag").toString(), QString());
+        QVERIFY(!child<QPushButton>("bDocShow")->isEnabled());
+        QVERIFY(!child<QPushButton>("bDocKill")->isEnabled());
+        QVERIFY(child<QPushButton>("bDocReplace")->isEnabled());
+    }
+
+    // Tab 5: the stored PDF program, changed through the choice dialog or
+    // to the desktop's default; without one a message and no change.
+    void pdfProgram()
+    {
+        makeRoot();
+        QVERIFY(m_fakes->registry->WriteRegistryValue(vv::kProductKey, "PdfEditor", "/opt/alt/leser"));
+        vv::Editor *editor = open("5");
+        auto *field = child<QLineEdit>("tPdfProgramm");
+        QCOMPARE(field->text(), QString("/opt/alt/leser"));
+        QCOMPARE(child<QPushButton>("bPdfProgramm")->text(), QString("Ändern …"));
+
+        m_fakes->fileDialog.choices << "/opt/neu/leser";
+        Click(editor, "bPdfProgramm");
+        QCOMPARE(field->text(), QString("/opt/neu/leser"));
+        QCOMPARE(vv::StoredPdfProgram(*m_fakes->registry), QString("/opt/neu/leser"));
+        Click(editor, "bPdfProgramm"); // Cancel
+        QCOMPARE(field->text(), QString("/opt/neu/leser"));
+
+        Click(editor, "bPdfStandard"); // no default in the test's desktop
+        QVERIFY(onlyMessage().startsWith("Auf diesem Desktop ist kein Standardprogramm"));
+        QCOMPARE(field->text(), QString("/opt/neu/leser"));
+
+        const QString sh = QStandardPaths::findExecutable("sh");
+        WriteAll(m_tmp.path() + "/usr-share/applications/leser.desktop",
+                 "[Desktop Entry]\nType=Application\nName=Leser\nExec=sh %f\n");
+        WriteAll(m_tmp.path() + "/home/.config/mimeapps.list", "[Default Applications]\napplication/pdf=leser.desktop\n");
+        m_fakes->msg.shown.clear();
+        Click(editor, "bPdfStandard");
+        QFile::remove(m_tmp.path() + "/home/.config/mimeapps.list");
+        QCOMPARE(m_fakes->msg.shown.size(), 0);
+        QCOMPARE(field->text(), sh);
+        QCOMPARE(vv::StoredPdfProgram(*m_fakes->registry), sh);
+    }
+
+    // Tab 5's preview maker over the fixture: one real PDF gets its ".jpg",
+    // the fixture's stand-in PDFs are skipped; Cancel stops before the first.
+    void makePreviews()
+    {
+        makeRoot();
+        QPdfWriter writer(m_templates + "/Steuern/Ohne.pdf");
+        writer.setPageMargins(QMarginsF());
+        {
+            QPainter p(&writer);
+            p.fillRect(QRect(0, 0, writer.width(), writer.height()), kJpgColour);
+        }
+        vv::Editor *editor = open("5");
+        QTimer::singleShot(0, editor, [editor] { editor->findChild<QProgressDialog *>()->cancel(); });
+        Click(editor, "bVorschauErzeugen");
+        QVERIFY(onlyMessage().contains("\n \nAbgebrochen: 2 Dokumente wurden nicht bearbeitet.|"));
+        QVERIFY(!QFileInfo::exists(m_templates + "/Steuern/Ohne.jpg"));
+
+        m_fakes->msg.shown.clear();
+        Click(editor, "bVorschauErzeugen");
+        QCOMPARE(onlyMessage(), QString("Erzeugte Vorschaubilder: 1\nÜbersprungen (geschützt oder beschädigt): 1\n"
+                                        "Fehlgeschlagen (nicht gespeichert): 0|64| Veltrano Vorlagen-Bibliothek"));
+        QCOMPARE(ColourName(QImage(m_templates + "/Steuern/Ohne.jpg").pixelColor(5, 5)), QChar('r'));
+        QVERIFY(!QFileInfo::exists(m_templates + "/Verträge/Mietvertrag.jpg"));
+    }
+
     // The folders come from the settings store through the model.
     void folders()
     {
@@ -676,6 +798,43 @@ private slots:
         for (int i = 0; i < 50 && vv::HostLinkAnswers(install, 200); ++i)
             QTest::qWait(100);
         QVERIFY(!vv::HostLinkAnswers(install, 200));
+    }
+
+    // Tab 1's add button: a refused name is offered again with its message,
+    // a good one lands in the list, selected, and in the main window's list;
+    // Cancel ends without a trace.
+    void createCategory()
+    {
+        makeRoot();
+        vv::Editor *editor = open("1");
+        const QByteArray before = ReadAll(m_templates + "/User.dat");
+        Click(editor, "bAddfile"); // no answer queued: Cancel
+        QCOMPARE(m_fakes->msg.shown.size(), 1);
+        QCOMPARE(m_fakes->msg.shown[0].style, -1);
+        QCOMPARE(m_fakes->msg.shown[0].text, QString("Name der neuen Kategorie:"));
+        QCOMPARE(ReadAll(m_templates + "/User.dat"), before);
+
+        m_fakes->msg.shown.clear();
+        m_fakes->msg.inputs << QStringLiteral("") << "steuern" << "Vereine"; // "" is OK on an empty field
+        Click(editor, "bAddfile");
+        QStringList texts;
+        for (const ShownMessage &m : m_fakes->msg.shown)
+            texts << QString::number(m.style) + ":" + m.text.left(20);
+        QStringList expected{"-1:Name der neuen Kategorie:", "48:Bitte geben Sie einen Namen",
+                             "-1:Name der neuen Kategorie:", "48:Eine Kategorie oder ein Ordner",
+                             "-1:Name der neuen Kategorie:"};
+        for (QString &e : expected)
+            e = e.left(e.indexOf(':') + 21);
+        QCOMPARE(texts, expected);
+        auto *list = child<QListWidget>("LFilelist");
+        QCOMPARE(Entries(list), (QStringList{"Steuern", "Verträge", "Leer", "Vereine"}));
+        QCOMPARE(list->currentItem()->text(), QString("Vereine"));
+        QVERIFY(QFileInfo(m_templates + "/Vereine").isDir());
+        auto *category = Child<QComboBox>(m_root.get(), "LCategory");
+        QCOMPARE(category->count(), 4);
+        QCOMPARE(category->itemText(3), QString("Vereine"));
+        QCOMPARE(category->currentIndex(), 0);
+        QCOMPARE(editor->deletedMarker(), 0);
     }
 
     // The save button off the favourites tab: on tab 1 the index in the

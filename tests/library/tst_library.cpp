@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace vvtest;
 
 namespace {
@@ -430,6 +432,233 @@ private slots:
         QCOMPARE(Entries(m_user, "DIR"), dirAfter);
         QCOMPARE(QFileInfo::exists(m_templates + "/" + name), !folderGone);
         QCOMPARE(r.removedKey == 0, catAfter.size() == cat.size());
+    }
+
+    void categoryNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("problem");
+        using P = vv::CategoryNameProblem;
+        const auto row = [](const char *tag, const QString &name, P problem) {
+            QTest::newRow(tag) << name << int(problem);
+        };
+        row("plain", "Steuern", P::None);
+        row("umlauts, sharp s, euro, blanks inside", "Verträge für Straßen €", P::None);
+        row("64 characters", QString(64, 'k'), P::None);
+        row("a dot inside, an apostrophe", "O'Brien v.2", P::None);
+        row("a device name inside a longer word", "Console", P::None);
+        row("empty", "", P::Empty);
+        row("65 characters", QString(65, 'k'), P::TooLong);
+        row("300 characters", QString(300, 'k'), P::TooLong);
+        row("TAB", "Steuern\tAlt", P::ControlCharacter);
+        row("line feed", "Steuern\nAlt", P::ControlCharacter);
+        row("carriage return", "Steuern\r", P::ControlCharacter);
+        row("NUL", QString("ab") + QChar(0), P::ControlCharacter);
+        row("DEL", "ab\x7f", P::ControlCharacter);
+        for (const char c : QByteArray("/\\:*?\"<>|"))
+            row(qPrintable(QStringLiteral("character %1").arg(c)), QStringLiteral("a%1b").arg(c), P::ForbiddenCharacter);
+        row("leading blank", " Steuern", P::BlankOrDotAtEnd);
+        row("trailing blank", "Steuern ", P::BlankOrDotAtEnd);
+        row("leading dot", ".Steuern", P::BlankOrDotAtEnd);
+        row("trailing dot", "Steuern.", P::BlankOrDotAtEnd);
+        row("dot", ".", P::BlankOrDotAtEnd);
+        row("two dots", "..", P::BlankOrDotAtEnd);
+        row("no-break space at the end", QStringLiteral("Steuern") + QChar(0xa0), P::BlankOrDotAtEnd);
+        row("CON", "CON", P::ReservedName);
+        row("nul with extension", "nul.txt", P::ReservedName);
+        row("Lpt1", "Lpt1", P::ReservedName);
+        row("in single quotes", "'Steuern'", P::QuotedName);
+        row("Greek letter", QStringLiteral("Ω-Formulare"), P::NotStorable);
+    }
+    void categoryNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, problem);
+        QCOMPARE(int(vv::CheckCategoryName(name)), problem);
+    }
+
+    void createCategory_data()
+    {
+        QTest::addColumn<QStringList>("cat");     // keys 01.. in order, "" for a gap; {"-"}: no user file
+        QTest::addColumn<QStringList>("onDisk");  // more entries below the templates folder; "f:" a file
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<int>("key");
+        using P = vv::CategoryNameProblem;
+        using R = vv::CreateCategoryResult;
+        const QStringList nine{"A", "B", "C", "D", "E", "F", "G", "H", "I"};
+        QTest::newRow("after the last key") << QStringList{"A", "B"} << QStringList{} << "Neu" << int(R::Created)
+                                            << int(P::None) << 3;
+        QTest::newRow("after a gap") << QStringList{"A", "", "C"} << QStringList{} << "Neu" << int(R::Created)
+                                     << int(P::None) << 4;
+        QTest::newRow("eighth") << nine.mid(0, 7) << QStringList{} << "Neu" << int(R::Created) << int(P::None) << 8;
+        QTest::newRow("ninth") << nine.mid(0, 8) << QStringList{} << "Neu" << int(R::Created) << int(P::None) << 9;
+        QTest::newRow("no user file yet") << QStringList{"-"} << QStringList{} << "Neu" << int(R::Created)
+                                          << int(P::None) << 1;
+        QTest::newRow("umlauts") << QStringList{"A"} << QStringList{} << "Verträge" << int(R::Created)
+                                 << int(P::None) << 2;
+        QTest::newRow("category in other letter case") << QStringList{"Steuern"} << QStringList{} << "STEUERN"
+                                                       << int(R::Refused) << int(P::Exists) << 0;
+        QTest::newRow("umlaut in other letter case") << QStringList{"Ärzte"} << QStringList{} << "ärzte"
+                                                     << int(R::Refused) << int(P::Exists) << 0;
+        QTest::newRow("folder without category") << QStringList{"A"} << QStringList{"alt"} << "Alt"
+                                                 << int(R::Refused) << int(P::Exists) << 0;
+        QTest::newRow("a file of that name") << QStringList{"A"} << QStringList{"f:Notiz"} << "notiz"
+                                             << int(R::Refused) << int(P::Exists) << 0;
+        QTest::newRow("tenth") << nine << QStringList{} << "Neu" << int(R::Refused) << int(P::TooMany) << 0;
+        QStringList gapBeforeNine = nine;
+        gapBeforeNine[4] = "";
+        QTest::newRow("key 09 taken after a gap") << gapBeforeNine << QStringList{} << "Neu" << int(R::Refused)
+                                                  << int(P::NoFreeKey) << 0;
+        QTest::newRow("a rule of the name") << QStringList{"A"} << QStringList{} << "a/b" << int(R::Refused)
+                                            << int(P::ForbiddenCharacter) << 0;
+        QTest::newRow("300 characters") << QStringList{"A"} << QStringList{} << QString(300, 'x') << int(R::Refused)
+                                        << int(P::TooLong) << 0;
+        QTest::newRow("read-only user file") << QStringList{"A", "ro"} << QStringList{} << "Neu"
+                                             << int(R::WriteFailed) << int(P::None) << 0;
+        QTest::newRow("no templates folder") << QStringList{"-", "gone"} << QStringList{} << "Neu"
+                                             << int(R::FolderFailed) << int(P::None) << 0;
+    }
+    void createCategory()
+    {
+        QFETCH(QStringList, cat);
+        QFETCH(QStringList, onDisk);
+        QFETCH(QString, name);
+        QFETCH(int, status);
+        QFETCH(int, problem);
+        QFETCH(int, key);
+        const bool readOnly = cat.removeAll("ro") > 0, gone = cat.removeAll("gone") > 0;
+        if (cat != QStringList{"-"}) {
+            for (int i = 0; i < cat.size(); ++i) {
+                if (cat[i].isEmpty())
+                    continue;
+                const QString k = QStringLiteral("0%1").arg(i + 1);
+                WriteIni(m_user, {"CAT/" + k + "=" + cat[i], "DIR/" + k + "=\\" + cat[i]});
+                QDir().mkpath(m_templates + "/" + cat[i]);
+            }
+        }
+        for (const QString &e : onDisk) {
+            if (e.startsWith("f:"))
+                touch(e.mid(2));
+            else
+                QDir().mkpath(m_templates + "/" + e);
+        }
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(m_user, QFile::ReadOwner | QFile::ReadGroup));
+        if (gone)
+            QVERIFY(QDir(m_templates).removeRecursively());
+        const QByteArray before = ReadAll(m_user);
+        const QStringList entriesBefore = QDir(m_templates).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+        const vv::CreateCategoryResult r = library().CreateCategory(name);
+        QCOMPARE(int(r.status), status);
+        QCOMPARE(int(r.problem), problem);
+        QCOMPARE(r.key, key);
+        if (status != vv::CreateCategoryResult::Created) {
+            // Nothing written: neither the file, nor a backup, nor a folder.
+            QCOMPARE(ReadAll(m_user), before);
+            if (status != vv::CreateCategoryResult::WriteFailed) // there the backup came first
+                QVERIFY(!QFileInfo::exists(m_templates + "/User.bak"));
+            QStringList entries = QDir(m_templates).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+            entries.removeAll("User.bak");
+            QCOMPARE(entries, entriesBefore);
+            return;
+        }
+        const QString k = QStringLiteral("0%1").arg(key);
+        QCOMPARE(vv::ReadIniValue(m_user, "CAT", k), name);
+        QCOMPARE(vv::ReadIniValue(m_user, "DIR", k), "\\" + name);
+        QVERIFY(QFileInfo(m_templates + "/" + name).isDir());
+        QCOMPARE(ReadAll(m_templates + "/User.bak"), before);
+        QCOMPARE(QFileInfo::exists(m_templates + "/User.bak"), !before.isEmpty());
+        // The name reads back as the last category and leads to its folder.
+        QCOMPARE(library().Categories().last(), name);
+        const int position = int(library().Categories().size());
+        if (!cat.contains(""))
+            QCOMPARE(library().LocateCategory(position).folder, m_templates + "/" + name);
+        // Once nine are there, no more are taken.
+        QCOMPARE(library().CategoryRoom() == vv::CategoryNameProblem::None, key < 9);
+    }
+
+    // The old form goes to DOCFORMn.BAK, the new one takes its place by a
+    // rename: a second name of the old file keeps the old bytes, and no
+    // temporary file is left. Refusals leave both files alone.
+    void replaceForm_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("setup"); // "form", "none", "ro form", "ro backup", "old backup"
+        QTest::addColumn<int>("status");
+        using R = vv::FormReplaceResult;
+        QTest::newRow("replaces and backs up") << 1 << "form" << int(R::Replaced);
+        QTest::newRow("an older backup is overwritten") << 4 << "old backup" << int(R::Replaced);
+        QTest::newRow("a deleted form comes back, no backup") << 0 << "none" << int(R::Replaced);
+        QTest::newRow("read-only form") << 2 << "ro form" << int(R::ReadOnly);
+        QTest::newRow("read-only backup") << 3 << "ro backup" << int(R::BackupFailed);
+        QTest::newRow("no such form") << 5 << "form" << int(R::NoForm);
+    }
+    void replaceForm()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, setup);
+        QFETCH(int, status);
+        const QString form = m_install + QStringLiteral("/DOCFORM%1.DLL").arg(n);
+        const QString backup = m_install + QStringLiteral("/DOCFORM%1.BAK").arg(n);
+        const QString link = m_tmp.path() + "/second-name";
+        QFile::remove(link);
+        if (setup != "none") {
+            WriteAll(form, "alte Vorlage");
+            QCOMPARE(::link(QFile::encodeName(form).constData(), QFile::encodeName(link).constData()), 0);
+        }
+        if (setup == "old backup" || setup == "ro backup")
+            WriteAll(backup, "ganz alte Vorlage");
+        if (setup == "ro form")
+            QVERIFY(QFile::setPermissions(form, QFile::ReadOwner));
+        if (setup == "ro backup")
+            QVERIFY(QFile::setPermissions(backup, QFile::ReadOwner));
+        const QByteArray formBefore = ReadAll(form), backupBefore = ReadAll(backup);
+
+        const vv::FormReplaceResult r = library().ReplacePowerOfAttorneyForm(n, "neue Vorlage");
+        QCOMPARE(int(r.status), status);
+        if (status != vv::FormReplaceResult::Replaced) {
+            QCOMPARE(ReadAll(form), formBefore);
+            QCOMPARE(ReadAll(backup), backupBefore);
+            QVERIFY(!r.backedUp);
+        } else {
+            QCOMPARE(ReadAll(form), QByteArray("neue Vorlage"));
+            QCOMPARE(ReadAll(backup), setup == "none" ? QByteArray() : QByteArray("alte Vorlage"));
+            QCOMPARE(r.backedUp, setup != "none");
+            if (setup != "none")
+                QCOMPARE(ReadAll(link), QByteArray("alte Vorlage")); // replaced, not written over
+        }
+        QCOMPARE(QDir(m_install).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
+        QVERIFY(!library().ReplacePowerOfAttorneyForm(0, QByteArray()).backedUp);
+    }
+
+    void deleteForm()
+    {
+        WriteAll(m_install + "/DOCFORM2.DLL", "Vorlage");
+        QVERIFY(library().DeletePowerOfAttorneyForm(2));
+        QVERIFY(!QFileInfo::exists(m_install + "/DOCFORM2.DLL"));
+        QCOMPARE(ReadAll(trashed("DOCFORM2.DLL")), QByteArray("Vorlage"));
+        QVERIFY(!library().DeletePowerOfAttorneyForm(2));
+        QVERIFY(!library().DeletePowerOfAttorneyForm(7));
+    }
+
+    // Documents without a ".jpg" or ".gif" in any letter case, in the order
+    // of the categories and of their lists; missing folders and folders
+    // named twice are no trouble.
+    void missingPreviews()
+    {
+        WriteIni(m_user, {"CAT/01=B", "CAT/02=A", "CAT/03=Fehlt", "CAT/04=B"});
+        for (const char *f : {"B/Ohne.pdf", "B/Mit.pdf", "B/Mit.jpg", "B/Gif.PDF", "B/GIF.GIF", "B/Gross.pdf",
+                              "B/GROSS.JPG", "B/Nur.png", "B/Nur.pdf", "A/Zwei.pdf", "A/Eins.pdf", "A/x.txt"})
+            touch(f);
+        const QList<vv::MissingPreview> missing = library().MissingPreviews();
+        QStringList got;
+        for (const vv::MissingPreview &m : missing)
+            got << m.document.mid(m_templates.size() + 1) + ">" + m.picture.mid(m_templates.size() + 1);
+        QCOMPARE(got, (QStringList{"B/Nur.pdf>B/Nur.jpg", "B/Ohne.pdf>B/Ohne.jpg", "A/Eins.pdf>A/Eins.jpg",
+                                   "A/Zwei.pdf>A/Zwei.jpg"}));
     }
 
     void updateDatabase_data()

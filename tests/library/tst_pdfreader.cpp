@@ -154,6 +154,46 @@ private slots:
             QVERIFY(!QFileInfo::exists(StoreFile()));
     }
 
+    // The desktop default taken on request: it replaces a stored program
+    // that still exists (which LoadPdfReader would trust); without a usable
+    // default the stored value stays.
+    void useDesktopDefault_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("used");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("replaces an existing program") << "v.desktop" << "viewer %f" << "bin/other viewer" << true
+                                                      << "bin/viewer";
+        QTest::newRow("options stay with it") << "v.desktop" << "viewer --fullscreen %u" << "<none>" << true
+                                              << "bin/viewer --fullscreen";
+        QTest::newRow("no default") << "" << "" << "bin/other viewer" << false << "bin/other viewer";
+        QTest::newRow("PDFDummy") << "PdfDummy.desktop" << "viewer %f" << "<none>" << false << "<none>";
+        QTest::newRow("program not installed") << "v.desktop" << "not-installed %f" << "bin/other viewer" << false
+                                               << "bin/other viewer";
+        QTest::newRow("unwritable store") << "v.desktop" << "viewer %f" << "<folder>" << false << "<none>";
+    }
+    void useDesktopDefault()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, exec);
+        QFETCH(QString, before);
+        QFETCH(bool, used);
+        QFETCH(QString, after);
+        auto inCase = [this](const QString &p) { return p.startsWith("bin/") ? Path(p) : p; };
+        if (!id.isEmpty())
+            Associate(id, exec);
+        Registry reg = MakeRegistry();
+        if (before == "<folder>")
+            QVERIFY(QDir().mkpath(StoreFile()));
+        else if (before != "<none>")
+            QVERIFY(reg.WriteRegistryValue(vv::kProductKey, "PdfEditor", inCase(before)));
+        QCOMPARE(vv::UseAssociatedPdfProgram(reg), used);
+        QCOMPARE(Stored(reg), inCase(after));
+        QCOMPARE(vv::AssociatedPdfProgram(reg).status == vv::AssociatedProgram::Found, used || before == "<folder>");
+    }
+
     // From the desktop's Exec line through the stored value to what the
     // start runs: options stay stored, the copy lands where the file belongs.
     void associationStarts_data()

@@ -30,6 +30,7 @@ public:
     // Answers handed out in order; when empty, the box's first button (OK,
     // Yes or Retry) is taken.
     QQueue<int> answers;
+    // Typed answers in order; an empty queue, or a null string, is Cancel.
     QQueue<QString> inputs;
     QList<ShownMessage> shown;
     // Runs inside the box, while it would be open (e.g. the host ending the program).
