@@ -654,29 +654,6 @@ private slots:
         *over = true;
     }
 
-    // A dropped PDF is added like one chosen with "...".
-    void dropAddsDocument()
-    {
-        makeRoot();
-        const QString source = m_tmp.path() + "/Eingang/Abgelegt.pdf";
-        WriteAll(source, SmallPdf("abgelegt"));
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(source)});
-        whenModal([&](QDialog *dlg) {
-            dlg->findChild<QPlainTextEdit *>("tHilfetext")->setPlainText("Abgelegt");
-            Click(dlg, "bHinzufügen");
-        });
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(files()->viewport(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(files()->viewport(), &drop);
-        QTRY_VERIFY(QFile::exists(m_templates + "/Steuern/Abgelegt.pdf"));
-        QCOMPARE(ReadAll(m_templates + "/Steuern/Abgelegt.pdf"), ReadAll(source));
-        QCOMPARE(vv::ReadIniValue(m_user, "INFO", "Abgelegt.pdf"), QStringLiteral("Abgelegt"));
-        QTRY_VERIFY(ItemTexts(files()).contains("Abgelegt.pdf"));
-    }
-
     // The window comes back where it was left, fitted to the screen; the
     // orderly end stores it, the host's end marker does not.
     void placement_data()
