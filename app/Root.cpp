@@ -1,6 +1,7 @@
 #include "Root.h"
 
 #include "AddNew.h"
+#include "DroppedFiles.h"
 #include "BusyPointer.h"
 #include "Clock.h"
 #include "Editor.h"
@@ -11,6 +12,8 @@
 #include "PdfReader.h"
 #include "Picture.h"
 #include "SearchPanel.h"
+#include "Printing.h"
+#include "Settings.h"
 #include "WebSupports.h"
 #include "WrappingLabel.h"
 
@@ -29,8 +32,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
@@ -91,28 +97,35 @@ void Root::buildControls()
     previewBox->addWidget(new QLabel(QStringLiteral("Vorschau:"), this));
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("pImage"));
-    m_image->setFixedSize(212, 300);
+    // Grows with the window in the proportions of a page; the picture is
+    // stretched to it.
+    m_image->setMinimumSize(kPreviewMinimum);
+    m_image->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
     m_image->setFrameShape(QFrame::StyledPanel);
     m_image->setFrameShadow(QFrame::Sunken);
     m_image->setAlignment(Qt::AlignCenter);
     m_image->setBackgroundRole(QPalette::Base);
     m_image->setAutoFillBackground(true);
     m_image->setToolTip(QStringLiteral("Doppelklick öffnet eine Kopie des Dokuments"));
-    previewBox->addWidget(m_image);
-    previewBox->addStretch();
+    previewBox->addWidget(m_image, 1);
     middle->addLayout(previewBox);
-    outer->addLayout(middle, 1);
+    outer->addLayout(middle, 3);
 
     // Help text.
     m_infos = new WrappingLabel(this);
     m_infos->setObjectName(QStringLiteral("LInfos"));
     m_infos->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_infos->setFrameShape(QFrame::StyledPanel);
     m_infos->setMargin(6);
-    m_infos->setMinimumHeight(64);
     m_infos->setBackgroundRole(QPalette::ToolTipBase);
     m_infos->setAutoFillBackground(true);
-    outer->addWidget(m_infos);
+    // A long help text scrolls; the box shares the window's growth.
+    auto *infosArea = new QScrollArea(this);
+    infosArea->setWidget(m_infos);
+    infosArea->setWidgetResizable(true);
+    infosArea->setFrameShape(QFrame::StyledPanel);
+    infosArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    infosArea->setMinimumHeight(48);
+    outer->addWidget(infosArea, 1);
 
     // The two hint lines with their buttons, and the print switch.
     auto *hints = new QGridLayout;
@@ -173,7 +186,9 @@ void Root::buildControls()
     connect(m_files, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
             documentSelected();
+        updateDocumentCommands();
     });
+    connect(m_files, &QListWidget::itemDoubleClicked, this, [this] { m_showViewer->trigger(); });
     connect(m_print, &QCheckBox::clicked, this, [this] {
         if (m_files->isEnabled())
             m_files->setFocus();
@@ -183,6 +198,11 @@ void Root::buildControls()
 
     m_image->installEventFilter(this);
     m_files->viewport()->installEventFilter(this);
+    m_files->viewport()->setAcceptDrops(true);
+    m_pictureTimer = new QTimer(this);
+    m_pictureTimer->setSingleShot(true);
+    m_pictureTimer->setInterval(120);
+    connect(m_pictureTimer, &QTimer::timeout, this, [this] { showPicture(m_picturePath); });
     m_files->installEventFilter(this);
     m_infos->installEventFilter(this);
     m_tDocument->installEventFilter(this);
@@ -213,6 +233,8 @@ void Root::buildMenus()
     QAction *bearbeiten = add("mnuBearbeiten", QStringLiteral("&Bearbeiten ..."));
     separator("mnuTrennung3");
     QAction *loeschen = add("mnuLöschen", QStringLiteral("&Löschen ... "));
+    m_documentCommands = {m_showViewer, verschieben, bearbeiten, loeschen};
+    connect(m_menu, &QMenu::aboutToShow, this, [this] { updateDocumentCommands(); });
 
     m_infoMenu = new QMenu(QStringLiteral("[INFO]"), this);
     m_infoMenu->setObjectName(QStringLiteral("bInformation"));
@@ -270,6 +292,8 @@ bool Root::Load()
 
     placeQuitButton();
     m_showViewer->setText(m_showViewer->text() + QStringLiteral("\tEnter"));
+    updateDocumentCommands();
+    placeWindow();
     Yield();
     return true;
 }
@@ -326,6 +350,7 @@ void Root::quitCommand()
     if (m_ended)
         return;
     m_library.userFile().WritePrintDoc(m_print->isChecked());
+    storePlacement();
     unloadDialogs();
     Yield();
     m_ended = true;
@@ -474,6 +499,7 @@ void Root::refreshFileList()
     m_files->clear();
     m_files->addItems(names);
     m_files->setCurrentRow(-1);
+    updateDocumentCommands();
 }
 
 void Root::documentSelected()
@@ -492,6 +518,12 @@ void Root::documentSelected()
 
 void Root::showPicture(const QString &file)
 {
+    m_picturePath = file;
+    if (file.isEmpty())
+        return;
+    layout()->activate(); // the preview's size follows the window's
+    if (fitPreviewWidth())
+        layout()->activate();
     const QImage image = ReadPicture(file, ShownSize(m_image));
     if (image.isNull())
         return; // an unreadable picture leaves the preview empty
@@ -499,7 +531,63 @@ void Root::showPicture(const QString &file)
     m_image->setPixmap(QPixmap::fromImage(image));
 }
 
-void Root::clearPicture() { m_image->clear(); }
+void Root::clearPicture()
+{
+    m_image->clear();
+    m_picturePath.clear();
+}
+
+bool Root::fitPreviewWidth()
+{
+    // A page's proportions (210 × 297) at the height the window leaves it.
+    const int width = qMax(kPreviewMinimum.width(), qRound(m_image->height() * 210.0 / 297.0));
+    if (m_image->minimumWidth() == width && m_image->maximumWidth() == width)
+        return false;
+    m_image->setFixedWidth(width);
+    return true;
+}
+
+void Root::updateDocumentCommands()
+{
+    const bool selected = !selectedDocument().isEmpty();
+    for (QAction *command : std::as_const(m_documentCommands))
+        command->setEnabled(selected);
+}
+
+namespace {
+// Room for a title bar and borders, which no window knows before it is shown.
+const QMargins kFrameAllowance(4, 32, 4, 4);
+} // namespace
+
+void Root::placeWindow()
+{
+    // Stored and restored by the frame's corner, which window managers place
+    // where they are asked to; the inside then follows by the frame.
+    const WindowPlacement stored = StoredWindowPlacement(*m_services.registry);
+    const QPoint toInside(kFrameAllowance.left(), kFrameAllowance.top());
+    QRect wanted = stored.rect;
+    if (!wanted.isNull())
+        wanted.translate(toInside);
+    QScreen *screen = wanted.isNull() ? nullptr : QGuiApplication::screenAt(wanted.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect inside = FitOnScreen(wanted, size(), screen->availableGeometry(), kFrameAllowance);
+    resize(inside.size());
+    move(inside.topLeft() - toInside);
+    if (stored.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void Root::storePlacement()
+{
+    QRect place = normalGeometry();
+    if (!place.isValid())
+        return;
+    place.translate(frameGeometry().topLeft() - geometry().topLeft());
+    StoreWindowPlacement(*m_services.registry, {place, isMaximized()});
+}
 
 void Root::popupMenuAt(const QPoint &globalPos) { m_menu->popup(globalPos); }
 
@@ -547,13 +635,45 @@ void Root::setEditorStartTab(const QString &tab) { m_katEditor->setText(tab); }
 bool Root::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    // Read the picture again at the new size once the user stops resizing.
+    if (watched == m_image && type == QEvent::Resize && !fitPreviewWidth() && !m_picturePath.isEmpty()
+        && m_image->pixmap().size() != ShownSize(m_image))
+        m_pictureTimer->start();
+    if (watched == m_files->viewport() && (type == QEvent::DragEnter || type == QEvent::DragMove)) {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        // Anything but PDF files shows the forbidden pointer.
+        const DroppedFiles dropped = CheckDroppedFiles(drag->mimeData()->urls());
+        if (dropped.verdict == DroppedFiles::NotDocuments) {
+            drag->ignore();
+        } else {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        }
+        return true;
+    }
+    if (watched == m_files->viewport() && type == QEvent::Drop) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const DroppedFiles dropped = CheckDroppedFiles(drop->mimeData()->urls());
+        if (dropped.verdict == DroppedFiles::NotDocuments) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // The file manager waits for the drop to end; the dialogs come after.
+        QTimer::singleShot(0, this, [this, dropped] { addDroppedDocuments(dropped); });
+        return true;
+    }
     if (type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton
             && (watched == m_image || watched == m_files->viewport())) {
             // A popup opened while the release is still being delivered is handed the
             // rest of the click under X11 and closes at once; open it afterwards.
-            const QPoint at = mouse->globalPosition().toPoint();
+            // One pixel off the pointer: a menu that appears under the pointer takes
+            // it out of the main window, a window manager whose focus follows the
+            // pointer then takes the focus away, and the menu closes again.
+            const QPoint at = mouse->globalPosition().toPoint() + QPoint(1, 1);
             QTimer::singleShot(0, this, [this, at] { popupMenuAt(at); });
             return true;
         }
@@ -592,6 +712,30 @@ bool Root::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Root::addDroppedDocuments(const DroppedFiles &dropped)
+{
+    if (dropped.verdict == DroppedFiles::TooMany) {
+        showError(QStringLiteral("Es können höchstens %1 Dokumente auf einmal hinzugefügt werden; "
+                                 "abgelegt wurden %2. Bitte legen Sie die Dokumente in kleineren "
+                                 "Gruppen ab.")
+                      .arg(kMaxDroppedDocuments)
+                      .arg(dropped.paths.size()));
+        return;
+    }
+    for (const QString &path : dropped.paths) {
+        if (!DroppedFileStillThere(path)) {
+            showError(QStringLiteral("Das Dokument „%1“ ist nicht mehr vorhanden und wird nicht "
+                                     "hinzugefügt.")
+                          .arg(GetFileName(path)));
+            continue;
+        }
+        AddNew &dialog = addNewDialog();
+        dialog.Prepare();
+        dialog.setChosenDocument(path);
+        dialog.exec();
+    }
 }
 
 void Root::showError(const QString &text)
@@ -650,8 +794,36 @@ void Root::openCopy(bool allowPrint)
     QString copy;
     if (!makeCopy(&copy))
         return;
-    const bool print = allowPrint && m_print->isChecked();
-    startViewer(print ? BuildPrintCommandLine(program, copy) : BuildOpenCommandLine(program, copy));
+    if (allowPrint && m_print->isChecked())
+        printCopy(BuildPrintCommandLine(program, copy));
+    else
+        startViewer(BuildOpenCommandLine(program, copy));
+}
+
+void Root::printCopy(const QString &printLine)
+{
+#ifdef Q_OS_WIN
+    startViewer(printLine); // the PDF program shows its own print dialog
+#else
+    QString defaultPrinter;
+    const QStringList printers = m_services.print->Printers(&defaultPrinter);
+    if (printers.isEmpty()) {
+        showError(QStringLiteral("Es ist kein Drucker eingerichtet. Bitte richten Sie in der "
+                                 "Druckerverwaltung des Systems (CUPS) einen Drucker ein; danach "
+                                 "können Vorlagen gedruckt werden."));
+        return;
+    }
+    PrintOptions options;
+    options.printer = printers.contains(defaultPrinter) ? defaultPrinter : printers.first();
+    if (!m_services.print->AskPrintOptions(this, selectedDocument(), printers, options))
+        return;
+    QString error;
+    const QString job = PrintJobCommandLine(printLine, options, &error);
+    if (job.isEmpty())
+        showError(error);
+    else
+        startViewer(job);
+#endif
 }
 
 } // namespace vv

@@ -9,7 +9,9 @@
 
 #include <QWidget>
 
+#include <QList>
 #include <QPointer>
+#include <QSize>
 
 #include <memory>
 
@@ -21,11 +23,13 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace vv {
 
 class AddNew;
+struct DroppedFiles;
 class Editor;
 class MoveTo;
 class SearchPanel;
@@ -35,6 +39,7 @@ class Root : public QWidget, public MainWindowLink, public EditorLink {
 public:
     static inline const QString kCaption = QStringLiteral("Veltrano Vorlagen-Bibliothek");
     static inline const QString kEndMarker = QStringLiteral("$Ende$");
+    static constexpr QSize kPreviewMinimum{85, 120};
 
     Root(const QString &installDir, const Services &services, QWidget *parent = nullptr);
     ~Root() override;
@@ -107,6 +112,12 @@ private:
     void openCopy(bool allowPrint);
     bool makeCopy(QString *copyPath);
     void startViewer(const QString &commandLine);
+    bool fitPreviewWidth();
+    void updateDocumentCommands();
+    void placeWindow();
+    void storePlacement();
+    void addDroppedDocuments(const DroppedFiles &dropped);
+    void printCopy(const QString &printLine);
     void showError(const QString &text);
     void showSearchHit(int categoryIndex, const QString &document);
 
@@ -134,6 +145,10 @@ private:
     QAction *m_showViewer = nullptr;
     QAction *m_katEditor = nullptr;
     SearchPanel *m_search = nullptr;
+    // The entries that act on the selected document.
+    QList<QAction *> m_documentCommands;
+    QString m_picturePath; // the picture pImage shows, to read again at a new size
+    QTimer *m_pictureTimer = nullptr;
 
     // Made on first use and kept; each opening starts from the designer state.
     std::unique_ptr<AddNew> m_addNew;

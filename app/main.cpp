@@ -2,6 +2,7 @@
 #include "Clock.h"
 #include "HostLink.h"
 #include "MessageBoxes.h"
+#include "PrintDialog.h"
 #include "Registry.h"
 #include "Root.h"
 #include "WebSupports.h"
@@ -70,6 +71,7 @@ int main(int argc, char **argv)
     vv::QtMessageBox msg;
     vv::QtFileDialog fileDialog;
     vv::SystemProcess process;
+    vv::QtPrintDialog printDialog;
     vv::SystemClock clock;
     ProcessExit exitSeam;
     vv::Registry registry = vv::Registry::FromEnvironment(installDir);
@@ -80,6 +82,7 @@ int main(int argc, char **argv)
     services.clock = &clock;
     services.exit = &exitSeam;
     services.registry = &registry;
+    services.print = &printDialog;
 
     vv::Root root(installDir, services);
     vv::HostLinkServer host;

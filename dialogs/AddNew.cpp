@@ -114,6 +114,7 @@ void AddNew::Prepare()
 {
     setWindowTitle(kCaption);
     m_running = false;
+    m_editMode = false;
     m_hinzufuegen->setEnabled(true);
     m_filename->clear();
     m_modeMark = QStringLiteral("0");
@@ -127,6 +128,7 @@ void AddNew::setEditMode(const QString &fileName, const QString &helpText, const
 {
     Prepare();
     setWindowTitle(kEditCaption);
+    m_editMode = true;
     m_hilfetext->setPlainText(helpText);
     m_image->setPixmap(picture);
     m_filename->setText(fileName);
@@ -153,17 +155,36 @@ void AddNew::ChooseDocument()
     const QString path = ChosenPath(*m_services.fileDialog, this,
                                     QStringLiteral("Pdf-Dokumente|*.pdf|Alle Dateitypen|*.*"),
                                     QStringLiteral("pdf"));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        setChosenDocument(path);
+}
+
+void AddNew::setChosenDocument(const QString &path)
+{
     m_filename->setText(path);
     m_modeMark = QStringLiteral("1");
 }
 
 void AddNew::ChoosePreview()
 {
-    const QString path = ChosenPath(*m_services.fileDialog, this,
-                                    QStringLiteral("Bilder|*.jpg; *.gif|Alle Dateitypen|*.*"),
-                                    QStringLiteral("jpg, gif"));
+    QString path;
+    for (;;) {
+        path = ChosenPath(*m_services.fileDialog, this, QStringLiteral("Bilder|*.jpg; *.gif|Alle Dateitypen|*.*"),
+                          QStringLiteral("jpg, gif"));
+        // Editing a help text stores no picture, so there is nothing to warn of.
+        const bool stored = !m_editMode || m_modeMark == QLatin1String("1");
+        if (path.isEmpty() || !stored || Library::PreviewTypeShown(path))
+            break;
+        const int answer = m_services.msg->MsgBox(
+            this,
+            QStringLiteral("Das Hauptfenster zeigt nur Vorschaubilder, deren Name auf „jpg“ oder „gif“ "
+                           "endet. Die Vorschau „%1“ würde mit der Endung „%2“ gespeichert und nie angezeigt.\n \n"
+                           "Möchten Sie dieses Bild trotzdem verwenden? Mit „Nein“ wählen Sie ein anderes.")
+                .arg(GetFileName(path), path.right(3)),
+            Buttons::YesNo | Icon::Exclamation, windowTitle());
+        if (answer == vbYes)
+            break;
+    }
     if (path.isEmpty())
         return;
     // The dialog may not have been shown yet: place the picture in its fixed frame first.

@@ -42,6 +42,10 @@ public:
     // Full path of the chosen preview picture, "" until one was accepted.
     QString previewPath() const { return m_previewPath; }
 
+    // A PDF chosen elsewhere (dropped on the main window), as if through the
+    // file dialog: mode mark "1".
+    void setChosenDocument(const QString &path);
+
     // The commands behind the controls.
     void ChooseDocument();
     void ChoosePreview();
@@ -60,6 +64,7 @@ private:
     QString m_modeMark;
     QString m_previewPath;
     bool m_running = false;
+    bool m_editMode = false;
 
     QLineEdit *m_filename = nullptr;
     QPushButton *m_dateiwahl = nullptr;

@@ -102,6 +102,7 @@ OptionsPage::OptionsPage(Editor &editor) : EditorPage(editor)
     desktopPdf->setAutoDefault(false);
     desktopPdf->setToolTip(QStringLiteral("Das Programm verwenden, das der Desktop für PDF-Dokumente vorsieht"));
     auto *pdfButtons = new QHBoxLayout;
+    pdfButtons->setSpacing(6); // otherwise the two buttons touch
     pdfButtons->addWidget(choosePdf);
     pdfButtons->addWidget(desktopPdf);
     pdfButtons->addStretch();

@@ -417,6 +417,13 @@ QString Library::PreviewFileName(const QString &documentName, const QString &pic
     return documentName.left(qMax<qsizetype>(0, documentName.size() - 3)) + picture.right(3);
 }
 
+bool Library::PreviewTypeShown(const QString &picture)
+{
+    const QString ending = picture.right(3);
+    return ending.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0
+           || ending.compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0;
+}
+
 QString Library::pictureIn(const QString &folder, const QString &name) const
 {
     if (folder.isEmpty() || folder != m_listed.folder)

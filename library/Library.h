@@ -105,6 +105,10 @@ public:
     // characters plus the last three characters of picture ("Antrag.pdf"
     // with "bild.jpeg" gives "Antrag.peg"). Cut by count, not at the dot.
     static QString PreviewFileName(const QString &documentName, const QString &picture);
+    // Whether the main window will ever show a preview stored from picture:
+    // only when the name it is stored under ends in "jpg" or "gif" (letter
+    // case ignored), so "bild.png" or "bild.jpeg" would be stored unseen.
+    static bool PreviewTypeShown(const QString &picture);
 
     // A fresh temporary copy of a document ending in "pdf", for the viewer.
     WorkingCopy MakeWorkingCopy(const QString &folder, const QString &document) const;

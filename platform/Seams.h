@@ -52,6 +52,26 @@ public:
     virtual bool OpenUrl(const QUrl &url) = 0;
 };
 
+// What a print dialog asks for: one of the print system's printers, the
+// number of copies and the pages ("" for all, else e.g. "1-3,5").
+struct PrintOptions {
+    QString printer;
+    int copies = 1;
+    QString pages;
+};
+
+class PrintDialogSeam {
+public:
+    virtual ~PrintDialogSeam() = default;
+    // The print system's printers, empty when there are none or no print
+    // system answers; defaultPrinter receives its default ("" when none).
+    virtual QStringList Printers(QString *defaultPrinter) = 0;
+    // Asks how to print document (a name for the user). options comes in
+    // with the printer to offer first; false on Cancel.
+    virtual bool AskPrintOptions(QWidget *owner, const QString &document, const QStringList &printers,
+                                 PrintOptions &options) = 0;
+};
+
 class ClockSeam {
 public:
     virtual ~ClockSeam() = default;

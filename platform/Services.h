@@ -15,6 +15,7 @@ struct Services {
     ClockSeam *clock = nullptr;
     ExitSeam *exit = nullptr;
     Registry *registry = nullptr;
+    PrintDialogSeam *print = nullptr;
 };
 
 } // namespace vv

@@ -37,8 +37,9 @@ int skipBlanks(const QString &line, int pos)
     return pos;
 }
 
-// Wraps one argument in quotes so that SplitCommandLine gives it back as is.
-QString quoteArgument(const QString &arg)
+} // namespace
+
+QString QuoteArgument(const QString &arg)
 {
     QString out(QLatin1Char('"'));
     int slashes = 0;
@@ -58,6 +59,8 @@ QString quoteArgument(const QString &arg)
     out += QLatin1Char('"');
     return out;
 }
+
+namespace {
 
 void setError(QString *error, const QString &text)
 {
@@ -80,9 +83,7 @@ bool printFile(const QString &file, QString *error)
 {
     const QString lp = FindPrintCommand();
     if (lp.isEmpty()) {
-        setError(error, QStringLiteral(
-            "Der Druckbefehl „lp“ wurde nicht gefunden. Bitte installieren Sie CUPS "
-            "(Paket cups-client), um Vorlagen direkt zu drucken."));
+        setError(error, PrintCommandMissingText());
         return false;
     }
     if (!QFileInfo(file).isFile()) {
@@ -151,12 +152,12 @@ QStringList SplitCommandLine(const QString &commandLine)
 
 QString BuildOpenCommandLine(const QString &program, const QString &copy)
 {
-    return QLatin1Char('"') + program + QStringLiteral("\" ") + quoteArgument(copy);
+    return QLatin1Char('"') + program + QStringLiteral("\" ") + QuoteArgument(copy);
 }
 
 QString BuildPrintCommandLine(const QString &program, const QString &copy)
 {
-    return QLatin1Char('"') + program + QStringLiteral("\" /p ") + quoteArgument(copy);
+    return QLatin1Char('"') + program + QStringLiteral("\" /p ") + QuoteArgument(copy);
 }
 
 QStringList ProgramAndArguments(const QStringList &split)
@@ -196,6 +197,12 @@ QStringList ProgramAndArguments(const QStringList &split)
 QString FindPrintCommand()
 {
     return QStandardPaths::findExecutable(QStringLiteral("lp"));
+}
+
+QString PrintCommandMissingText()
+{
+    return QStringLiteral("Der Druckbefehl „lp“ wurde nicht gefunden. Bitte installieren Sie CUPS "
+                          "(Paket cups-client), um Vorlagen direkt zu drucken.");
 }
 
 bool SystemProcess::StartCommandLine(const QString &commandLine, QString *error)

@@ -26,6 +26,10 @@ QStringList SplitCommandLine(const QString &commandLine);
 QString BuildOpenCommandLine(const QString &program, const QString &copy);
 QString BuildPrintCommandLine(const QString &program, const QString &copy);
 
+// One argument as the splitter gives it back: quoted, with the escapes a
+// quote or a trailing backslash needs.
+QString QuoteArgument(const QString &arg);
+
 // What a split command line starts outside Windows: the program's full path,
 // then its arguments; empty when no program is found. The first entry is one
 // program name, blanks and all. Only when nothing of that name exists is it
@@ -37,6 +41,8 @@ QStringList ProgramAndArguments(const QStringList &split);
 
 // The print system's command, found on PATH; "" when it is not installed.
 QString FindPrintCommand();
+// The message for a missing print command.
+QString PrintCommandMissingText();
 
 class SystemProcess : public ProcessSeam {
 public:

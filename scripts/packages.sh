@@ -6,7 +6,8 @@
 # lintian, desktop-file-validate, appstreamcli). As root it runs apt-get
 # itself; otherwise it names the one line to run and stops.
 set -e
-PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-pdf-dev qt6-translations-l10n libgl-dev fonts-dejavu-core"
+# cups-client: lp and lpstat, which printing hands the copies to.
+PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-pdf-dev qt6-translations-l10n libgl-dev fonts-dejavu-core cups-client"
 [ "$1" = test ] && PACKAGES="$PACKAGES clang-14 libclang-rt-14-dev llvm-14 qpdf dpkg-dev file lintian desktop-file-utils appstream"
 
 missing=""

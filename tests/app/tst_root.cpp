@@ -7,6 +7,8 @@
 #include "Root.h"
 #include "Twips.h"
 #include "WebSupports.h"
+#include "AddNew.h"
+#include "Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QScreen>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -238,11 +242,10 @@ private slots:
         QTest::addColumn<bool>("tick");
         QTest::addColumn<QString>("result"); // opened: what stands between program and copy; else part of the message
         QTest::newRow("double-click") << "dclick" << "stored" << false << "\" \"";
-        QTest::newRow("double-click, print") << "dclick" << "stored" << true << "\" /p \"";
         QTest::newRow("menu entry ignores print") << "menu" << "stored" << true << "\" \"";
         QTest::newRow("Enter in the list") << "enter" << "stored" << true << "\" \"";
         QTest::newRow("menu, nothing stored: the desktop default") << "menu" << "desktop" << false << "\" \"";
-        QTest::newRow("no document selected") << "menu" << "noselection" << false << "zuerst ein Dokument";
+        QTest::newRow("no document selected") << "dclick" << "noselection" << false << "zuerst ein Dokument";
         QTest::newRow("template vanished") << "menu" << "vanished" << false << "\"Beide.pdf\" konnte nicht kopiert werden";
         QTest::newRow("menu, no program anywhere") << "menu" << "noprogram" << false << "kein Pdf-Programm";
         QTest::newRow("program does not start") << "menu" << "nostart" << false << "nicht gestartet";
@@ -331,7 +334,7 @@ private slots:
                 QTest::mouseClick(w, Qt::RightButton, {}, at);
             else
                 QTest::mouseRelease(w, Qt::RightButton, {}, at);
-            expected = w->mapToGlobal(at);
+            expected = w->mapToGlobal(at) + QPoint(1, 1); // just off the pointer
         }
         QMenu *menu = child<QMenu>("bBearbeiten");
         QTRY_VERIFY(menu->isVisible());
@@ -439,6 +442,253 @@ private slots:
                 QVERIFY(ItemTexts(this->files()).contains(QFileInfo(file).fileName()));
         }
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // With the print switch on, the double-click asks the print dialog and
+    // hands the copy to lp with its choices; the template itself never goes.
+    void printing_data()
+    {
+        QTest::addColumn<QStringList>("printers");
+        QTest::addColumn<QString>("defaultPrinter");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("withLp");
+        QTest::addColumn<QString>("offered");    // the printer the dialog came up with; "" not asked
+        QTest::addColumn<QStringList>("options"); // lp's arguments before "--"; empty: nothing printed
+        QTest::addColumn<QString>("message");     // part of the only message; "" none
+        const QStringList two{"Buero", "Laser"};
+        QTest::newRow("default printer offered, choices passed on")
+            << two << "Laser" << true << true << "Laser" << QStringList{"-d", "Laser", "-n", "2", "-P", "1-2"} << "";
+        QTest::newRow("no default: the first offered")
+            << two << "" << true << true << "Buero" << QStringList{"-d", "Buero", "-n", "2", "-P", "1-2"} << "";
+        QTest::newRow("cancel prints nothing") << two << "Laser" << false << true << "Laser" << QStringList{} << "";
+        QTest::newRow("no printers") << QStringList{} << "" << true << true << "" << QStringList{}
+                                     << "kein Drucker eingerichtet";
+        QTest::newRow("lp missing") << two << "" << true << false << "Buero" << QStringList{} << "„lp“ wurde nicht gefunden";
+    }
+    void printing()
+    {
+        QFETCH(QStringList, printers);
+        QFETCH(QString, defaultPrinter);
+        QFETCH(bool, accept);
+        QFETCH(bool, withLp);
+        QFETCH(QString, offered);
+        QFETCH(QStringList, options);
+        QFETCH(QString, message);
+        makeRoot();
+        const QByteArray savedPath = qgetenv("PATH");
+        const QString bin = m_tmp.path() + "/druckbin";
+        QDir(bin).removeRecursively();
+        QDir().mkpath(bin);
+        if (withLp)
+            MakeProgram(bin + "/lp");
+        qputenv("PATH", QFile::encodeName(bin));
+        const QString viewer = m_tmp.path() + "/Programme/Pdf Betrachter";
+        MakeProgram(viewer);
+        m_fakes->registry->WriteRegistryValue(vv::kProductKey, "PdfEditor", viewer);
+        FakePrintDialog &print = m_fakes->print;
+        print.printers = printers;
+        print.defaultPrinter = defaultPrinter;
+        print.accept = accept;
+        print.answer.copies = 2;
+        print.answer.pages = "1-2";
+        printSwitch()->setChecked(true);
+        selectDocument("Beide.pdf");
+        QTest::mouseDClick(child<QLabel>("pImage"), Qt::LeftButton);
+        qputenv("PATH", savedPath);
+
+        QCOMPARE(print.requests.size(), offered.isEmpty() ? 0 : 1);
+        if (!offered.isEmpty())
+            QCOMPARE(print.requests[0].document + "|" + print.requests[0].printers.join(",") + "|" + print.requests[0].offered,
+                     "Beide.pdf|" + printers.join(",") + "|" + offered);
+        QCOMPARE(m_fakes->msg.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(m_fakes->msg.shown[0].text.contains(message), qPrintable(m_fakes->msg.shown[0].text));
+        const QStringList &lines = m_fakes->process.commandLines;
+        QCOMPARE(lines.size(), options.isEmpty() ? 0 : 1);
+        if (options.isEmpty())
+            return;
+        const QStringList split = vv::SplitCommandLine(lines[0]);
+        QCOMPARE(split.first(), bin + "/lp");
+        QCOMPARE(split.mid(1, split.size() - 3), options);
+        QCOMPARE(split.at(split.size() - 2), QStringLiteral("--"));
+        const QString copy = split.last();
+        QCOMPARE(QFileInfo(copy).path(), m_tmp.path() + "/temp");
+        QCOMPARE(ReadAll(copy), ReadAll(m_templates + "/Steuern/Beide.pdf"));
+    }
+
+    // The entries that need a document are off without one; the others,
+    // the captions, the order and the separators stay.
+    void documentEntries_data()
+    {
+        QTest::addColumn<int>("category");
+        QTest::addColumn<int>("row"); // the document made current; -1 none
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("first document at the start") << 0 << 0 << true;
+        QTest::newRow("another document") << 0 << 2 << true;
+        QTest::newRow("selection taken away") << 0 << -1 << false;
+        QTest::newRow("empty category") << 2 << -1 << false;
+        QTest::newRow("back from an empty category") << 1 << 0 << true;
+    }
+    void documentEntries()
+    {
+        QFETCH(int, category);
+        QFETCH(int, row);
+        QFETCH(bool, enabled);
+        makeRoot();
+        categories()->setCurrentIndex(2); // passes the empty category first
+        categories()->setCurrentIndex(category);
+        files()->setCurrentRow(row);
+        QMenu *menu = child<QMenu>("bBearbeiten");
+        QStringList shown;
+        for (QAction *a : menu->actions())
+            shown << (a->isSeparator() ? QString("-") : a->objectName() + "=" + QString::number(a->isEnabled()));
+        const QString e = QString::number(enabled);
+        QCOMPARE(shown, (QStringList{"mnuHinzufügen=1", "mnuShowViewer=" + e, "-", "mnuKategorie=1", "mnuFavoriten=1", "-",
+                                     "mnuVerschieben=" + e, "mnuBearbeiten=" + e, "-", "mnuLöschen=" + e}));
+        if (enabled)
+            return;
+        // Enter and the double-click on the help text do nothing without a document.
+        QTest::keyClick(files(), Qt::Key_Return);
+        QTest::mouseDClick(infos(), Qt::LeftButton);
+        QCOMPARE(m_fakes->msg.shown.size() + m_fakes->process.commandLines.size() + m_fakes->fileDialog.requests.size(), 0);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // A double-click on a name opens that document, as the menu entry does.
+    void doubleClickOnDocument()
+    {
+        makeRoot();
+        m_root->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_root.get()));
+        const QString viewer = m_tmp.path() + "/Programme/Pdf Betrachter";
+        MakeProgram(viewer);
+        m_fakes->registry->WriteRegistryValue(vv::kProductKey, "PdfEditor", viewer);
+        printSwitch()->setChecked(true); // the list opens, never prints
+        const QPoint at = files()->visualItemRect(files()->item(2)).center();
+        // The first click of the two, as a real double-click begins.
+        QTest::mouseClick(files()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(files()->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(m_fakes->process.commandLines.size(), 1);
+        const QStringList split = vv::SplitCommandLine(m_fakes->process.commandLines[0]);
+        QCOMPARE(split.size(), 2);
+        QCOMPARE(split[0], viewer);
+        QCOMPARE(ReadAll(split[1]), ReadAll(m_templates + "/Steuern/Gif.pdf"));
+        QVERIFY(m_fakes->print.requests.isEmpty());
+    }
+
+    // PDF files dropped on the list go through the add dialog one by one, as
+    // if chosen there; anything else is refused before the drop.
+    void dropOnList_data()
+    {
+        QTest::addColumn<QStringList>("dropped"); // below the incoming folder
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("vanishes");    // removed after the drop, before its dialog
+        QTest::addColumn<QStringList>("dialogs"); // tFilename|mode mark of each dialog opened
+        QTest::addColumn<QString>("message");     // part of the only message; "" none
+        QTest::newRow("two PDFs") << QStringList{"Neu A.pdf", "Neu B.PDF"} << true << ""
+                                  << QStringList{"Neu A.pdf|1", "Neu B.PDF|1"} << "";
+        QTest::newRow("a picture") << QStringList{"bild.jpg"} << false << "" << QStringList{} << "";
+        QTest::newRow("a folder named like a PDF") << QStringList{"Ordner.pdf"} << false << "" << QStringList{} << "";
+        QTest::newRow("a PDF gone before its turn") << QStringList{"Neu A.pdf", "Neu B.PDF"} << true << "Neu A.pdf"
+                                                    << QStringList{"Neu B.PDF|1"} << "„Neu A.pdf“ ist nicht mehr vorhanden";
+        QStringList many;
+        for (int i = 0; i < 100; ++i)
+            many << QStringLiteral("Viele %1.pdf").arg(i);
+        QTest::newRow("100 PDFs") << many << true << "" << QStringList{} << "höchstens 10 Dokumente";
+    }
+    void dropOnList()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(bool, accepted);
+        QFETCH(QString, vanishes);
+        QFETCH(QStringList, dialogs);
+        QFETCH(QString, message);
+        makeRoot();
+        const QString incoming = m_tmp.path() + "/Eingang/";
+        QDir(incoming).removeRecursively();
+        QDir().mkpath(incoming + "Ordner.pdf");
+        QList<QUrl> urls;
+        for (const QString &name : dropped) {
+            if (name != "Ordner.pdf")
+                WriteAll(incoming + name, SmallPdf(name));
+            urls << QUrl::fromLocalFile(incoming + name);
+        }
+        QMimeData mime;
+        mime.setUrls(urls);
+        QWidget *target = files()->viewport();
+        const QPoint at(20, 15);
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        if (accepted)
+            QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDragMoveEvent move(at + QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &move);
+        QCOMPARE(move.isAccepted(), accepted);
+
+        QStringList seen;
+        // The last one still waits for a dialog after the test.
+        auto over = std::make_shared<bool>(false);
+        std::function<void(QDialog *)> answer = [&, over](QDialog *dlg) {
+            if (*over)
+                return;
+            auto *addNew = qobject_cast<vv::AddNew *>(dlg);
+            seen << dlg->findChild<QLineEdit *>("tFilename")->text().remove(incoming) + "|"
+                        + (addNew ? addNew->modeMark() : QString("?"));
+            Click(dlg, "bAbbrechen");
+            whenModal(answer);
+        };
+        whenModal(answer);
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        QCOMPARE(drop.isAccepted(), accepted);
+        QVERIFY(seen.isEmpty()); // the dialogs wait until the drop has ended
+        if (!vanishes.isEmpty())
+            QVERIFY(QFile::remove(incoming + vanishes));
+        QTest::qWait(accepted ? 300 : 50);
+        QCOMPARE(seen, dialogs);
+        QCOMPARE(m_fakes->msg.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(m_fakes->msg.shown[0].text.contains(message), qPrintable(m_fakes->msg.shown[0].text));
+        QVERIFY(m_fakes->fileDialog.requests.isEmpty());
+        *over = true;
+    }
+
+    // The window comes back where it was left, fitted to the screen; the
+    // orderly end stores it, the host's end marker does not.
+    void placement_data()
+    {
+        QTest::addColumn<QString>("stored"); // "" nothing
+        QTest::addColumn<QString>("end");    // quit or marker
+        QTest::newRow("first start, quit") << "" << "quit";
+        QTest::newRow("stored place, quit") << "30,60,560,480" << "quit";
+        QTest::newRow("larger than the screen") << "0,0,5000,5000" << "quit";
+        QTest::newRow("end marker stores nothing") << "30,60,560,480" << "marker";
+    }
+    void placement()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, end);
+        m_fakes = std::make_unique<FakeServices>(m_tmp.path() + "/fakes");
+        if (!stored.isEmpty())
+            m_fakes->registry->WriteRegistryValue(vv::kProductKey, "MainWindow", stored);
+        m_root = std::make_unique<vv::Root>(m_install, m_fakes->services());
+        QVERIFY(m_root->Load());
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect placed = m_root->geometry();
+        QVERIFY2(screen.contains(placed), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(placed.x()).arg(placed.y())
+                                                         .arg(placed.width()).arg(placed.height())));
+        const vv::WindowPlacement before = vv::StoredWindowPlacement(*m_fakes->registry);
+        if (stored == "30,60,560,480")
+            QCOMPARE(placed, QRect(30, 60, 560, 480));
+        m_root->setGeometry(40, 70, 580, 490);
+        if (end == "quit") {
+            m_root->AppClosed();
+            QCOMPARE(vv::StoredWindowPlacement(*m_fakes->registry).rect, QRect(40, 70, 580, 490));
+        } else {
+            m_root->WriteHostText("$Ende$");
+            QCOMPARE(vv::StoredWindowPlacement(*m_fakes->registry).rect, before.rect);
+        }
     }
 };
 

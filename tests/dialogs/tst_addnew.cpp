@@ -83,7 +83,12 @@ private slots:
         const QString none = "0 messages";
         QTest::newRow("gif, frame, umlaut category") << "chosen" << "Neu.pdf" << 1 << "pVorschau:x.gif" << ok << 0
                                                      << none << QStringList{"Neu.gif", "Neu.pdf"};
-        QTest::newRow("picture by content") << "chosen" << "Neu.pdf" << 0 << "pImage:foto.dat" << ok << 0 << none
+        // Read by its content, but stored as Neu.dat, which no window shows: warned, then taken.
+        QTest::newRow("picture by content") << "chosen" << "Neu.pdf" << 0 << "pImage:foto.dat" << ok << 0
+                                            << "Das Hauptfenster zeigt nur Vorschaubilder, deren Name auf „jpg“ oder "
+                                               "„gif“ endet. Die Vorschau „foto.dat“ würde mit der Endung „dat“ "
+                                               "gespeichert und nie angezeigt.\n \nMöchten Sie dieses Bild trotzdem "
+                                               "verwenden? Mit „Nein“ wählen Sie ein anderes.|52|Hinzufügen"
                                             << QStringList{"Neu.dat", "Neu.pdf"};
         QTest::newRow("preview cancelled") << "chosen" << "Neu.pdf" << 0 << "pVorschau:" << ok << 0 << none
                                            << QStringList{"Neu.pdf"};
@@ -180,6 +185,70 @@ private slots:
             QCOMPARE(m_dlg->windowTitle() + "|" + state() + "|" + help()->toPlainText() + "|" + m_dlg->previewPath() + "|"
                          + QString::number(child<QLabel>("pImage")->pixmap().isNull()),
                      QString("Hinzufügen| 0|||1"));
+    }
+
+    // A preview stored under a name the main window never looks for is
+    // warned of: Yes keeps it, No opens the file dialog again.
+    void unseenPreview_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<QStringList>("chosen");    // "" a cancelled dialog
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("warned");    // the picture named by each warning
+        QTest::addColumn<QString>("preview");       // taken at the end; "" none
+        QTest::newRow("jpg: no warning") << false << QStringList{"x.jpg"} << QList<int>{} << QStringList{} << "x.jpg";
+        QTest::newRow("png, yes: kept") << false << QStringList{"bild.png"} << QList<int>{vv::vbYes}
+                                        << QStringList{"bild.png|png"} << "bild.png";
+        QTest::newRow("jpeg, no, then a gif") << false << QStringList{"bild.jpeg", "x.gif"} << QList<int>{vv::vbNo}
+                                              << QStringList{"bild.jpeg|peg"} << "x.gif";
+        QTest::newRow("png, no, png again, no, cancel")
+            << false << QStringList{"bild.png", "bild.png", ""} << QList<int>{vv::vbNo, vv::vbNo}
+            << QStringList{"bild.png|png", "bild.png|png"} << "";
+        QTest::newRow("editing a help text stores no picture") << true << QStringList{"bild.png"} << QList<int>{}
+                                                               << QStringList{} << "bild.png";
+    }
+    void unseenPreview()
+    {
+        QFETCH(bool, edit);
+        QFETCH(QStringList, chosen);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, warned);
+        QFETCH(QString, preview);
+        WriteSolidPicture(src("x.jpg"), kJpgColour, "JPG");
+        WriteSolidPicture(src("bild.png"), kJpgColour, "PNG");
+        WriteSolidPicture(src("bild.jpeg"), kJpgColour, "JPG");
+        if (edit)
+            m_dlg->setEditMode("Gif.pdf", "alt", QPixmap());
+        else
+            choose("bDateiwahl", "Neu.pdf");
+        for (const QString &c : chosen)
+            m_fakes->fileDialog.choices.enqueue(c.isEmpty() ? QString() : src(c));
+        for (int a : answers)
+            m_fakes->msg.answers.enqueue(a);
+        m_dlg->ChoosePreview();
+        QStringList seen;
+        for (const ShownMessage &m : m_fakes->msg.shown) {
+            QCOMPARE(QString::number(m.style) + m.title, QString("52") + m_dlg->windowTitle());
+            const QString name = m.text.section("Die Vorschau „", 1).section("“", 0, 0);
+            const QString ending = m.text.section("mit der Endung „", 1).section("“", 0, 0);
+            seen << name + "|" + ending;
+        }
+        QCOMPARE(seen, warned);
+        QCOMPARE(m_fakes->fileDialog.requests.size(), chosen.size() + (edit ? 0 : 1));
+        QCOMPARE(m_dlg->previewPath(), preview.isEmpty() ? QString() : src(preview));
+        QCOMPARE(child<QLabel>("pImage")->pixmap().isNull(), preview.isEmpty());
+        // What OK then stores beside the document.
+        if (edit)
+            return;
+        Click(m_dlg.get(), "bHinzufügen");
+        const QString stored = preview.isEmpty() ? QString() : "Neu." + preview.right(3);
+        QStringList expected{"Neu.pdf"};
+        if (!stored.isEmpty())
+            expected.prepend(stored);
+        expected.sort();
+        QStringList names = Names(m_templates + "/Steuern");
+        names = names.filter("Neu.");
+        QCOMPARE(names, expected);
     }
 
     // A second OK while the first one pauses would back the user file up

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRect>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -943,6 +944,117 @@ private slots:
         QString stored;
         QCOMPARE(reg.ReadRegistryValue(vv::kProductKey, "Database", stored), true);
         QCOMPARE(stored.isEmpty(), user.contains("Database="));
+    }
+
+    // The rule the add dialog warns by must agree with where the main window
+    // looks: a picture added beside a document is found exactly when the rule
+    // says it is shown.
+    void previewTypeShown_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("jpg") << "bild.jpg" << true;
+        QTest::newRow("JPG from Windows") << "BILD.JPG" << true;
+        QTest::newRow("Gif") << "foto.Gif" << true;
+        QTest::newRow("png") << "bild.png" << false;
+        QTest::newRow("jpeg: cut by count to peg") << "bild.jpeg" << false;
+        QTest::newRow("jfif") << "bild.jfif" << false;
+        QTest::newRow("gif behind another dot") << "bild.svg.gif" << true;
+        QTest::newRow("no dot, ends in jpg") << "scanjpg" << true;
+        QTest::newRow("gi") << "bild.gi" << false;
+        QTest::newRow("jpg then blank") << "bild.jpg " << false;
+    }
+    void previewTypeShown()
+    {
+        QFETCH(QString, picture);
+        QFETCH(bool, shown);
+        QCOMPARE(vv::Library::PreviewTypeShown(picture), shown);
+        WriteIni(m_user, {"CAT/01=Steuern"});
+        QDir().mkpath(m_templates + "/Steuern");
+        const QString source = m_tmp.path() + "/quelle/";
+        WriteAll(source + "Antrag.pdf", "%PDF");
+        WriteAll(source + picture, "GIF89a");
+        const vv::AddResult r = library().AddDocument("Steuern", "Antrag.pdf", "", source + "Antrag.pdf", source + picture);
+        QVERIFY(r.previewCopied);
+        const vv::Library lib = library();
+        lib.Documents(m_templates + "/Steuern");
+        QCOMPARE(!lib.PreviewPicture(m_templates + "/Steuern", "Antrag.pdf").isEmpty(), shown);
+        QDir(m_templates + "/Steuern").removeRecursively();
+    }
+
+    // The main window's place: stored and read back, garbled values ignored.
+    void windowPlacement_data()
+    {
+        QTest::addColumn<QString>("stored"); // null: nothing stored
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<bool>("maximized");
+        QTest::newRow("nothing stored") << QString() << QRect() << false;
+        QTest::newRow("plain") << "10,20,640,480" << QRect(10, 20, 640, 480) << false;
+        QTest::newRow("maximised") << "10,20,640,480,max" << QRect(10, 20, 640, 480) << true;
+        QTest::newRow("on a screen left of the first") << "-1280, 0, 800, 600" << QRect(-1280, 0, 800, 600) << false;
+        QTest::newRow("blanks") << " 1 , 2 , 3 , 4 " << QRect(1, 2, 3, 4) << false;
+        QTest::newRow("three numbers") << "10,20,640" << QRect() << false;
+        QTest::newRow("no size") << "10,20,0,480" << QRect() << false;
+        QTest::newRow("negative size") << "10,20,-640,480" << QRect() << false;
+        QTest::newRow("letters") << "10,20,640,4x0" << QRect() << false;
+        QTest::newRow("beyond any screen") << "10,20,640,999999999" << QRect() << false;
+        QTest::newRow("unknown fifth part") << "10,20,640,480,min" << QRect() << false;
+        QTest::newRow("empty") << "" << QRect() << false;
+    }
+    void windowPlacement()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QRect, rect);
+        QFETCH(bool, maximized);
+        const QString store = m_tmp.path() + "/placement.conf";
+        QFile::remove(store);
+        vv::Registry reg(store, {});
+        if (!stored.isNull())
+            QVERIFY(reg.WriteRegistryValue(vv::kProductKey, "MainWindow", stored));
+        const vv::WindowPlacement read = vv::StoredWindowPlacement(reg);
+        QCOMPARE(read.rect, rect);
+        QCOMPARE(read.maximized, maximized);
+        if (rect.isNull())
+            return;
+        // What is stored reads back the same.
+        QVERIFY(vv::StoreWindowPlacement(reg, read));
+        const vv::WindowPlacement again = vv::StoredWindowPlacement(reg);
+        QCOMPARE(again.rect, rect);
+        QCOMPARE(again.maximized, maximized);
+    }
+
+    // Never larger than the screen's free area less the frame, wholly on it,
+    // as near to the wish as that allows.
+    void fitOnScreen_data()
+    {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("expected");
+        const QRect screen(0, 0, 1280, 1024);
+        // Frame: 4 left, 30 top, 4 right, 4 bottom.
+        QTest::newRow("fits as it is") << QRect(100, 100, 640, 480) << screen << QRect(100, 100, 640, 480);
+        QTest::newRow("first start: centred") << QRect() << screen << QRect(320, 285, 640, 480);
+        QTest::newRow("twice the scale: the screen is half") << QRect() << QRect(0, 0, 640, 512)
+                                                             << QRect(4, 30, 632, 478);
+        QTest::newRow("taller than the screen") << QRect(100, 50, 640, 2000) << screen << QRect(100, 30, 640, 990);
+        QTest::newRow("wider than the screen") << QRect(-50, 100, 3000, 480) << screen << QRect(4, 100, 1272, 480);
+        QTest::newRow("off to the right") << QRect(1200, 100, 640, 480) << screen << QRect(636, 100, 640, 480);
+        QTest::newRow("below the bottom") << QRect(100, 900, 640, 480) << screen << QRect(100, 540, 640, 480);
+        QTest::newRow("above the top: title bar stays reachable") << QRect(100, -200, 640, 480) << screen
+                                                                  << QRect(100, 30, 640, 480);
+        QTest::newRow("a second screen on the left") << QRect(-1000, 100, 640, 480) << QRect(-1280, 0, 1280, 1024)
+                                                     << QRect(-1000, 100, 640, 480);
+        QTest::newRow("screen with a panel on top") << QRect(0, 0, 640, 480) << QRect(0, 40, 1280, 984)
+                                                    << QRect(4, 70, 640, 480);
+        QTest::newRow("a screen smaller than the frame") << QRect(10, 10, 640, 480) << QRect(0, 0, 6, 20)
+                                                         << QRect(4, 30, 1, 1);
+    }
+    void fitOnScreen()
+    {
+        QFETCH(QRect, wanted);
+        QFETCH(QRect, available);
+        QFETCH(QRect, expected);
+        QCOMPARE(vv::FitOnScreen(wanted, QSize(640, 480), available, QMargins(4, 30, 4, 4)), expected);
     }
 };
 

@@ -56,6 +56,26 @@ bool FakeProcess::OpenUrl(const QUrl &url)
     return !fail;
 }
 
+QStringList FakePrintDialog::Printers(QString *defaultPrinter)
+{
+    if (defaultPrinter)
+        *defaultPrinter = this->defaultPrinter;
+    return printers;
+}
+
+bool FakePrintDialog::AskPrintOptions(QWidget *, const QString &document, const QStringList &printers,
+                                      vv::PrintOptions &options)
+{
+    requests.append({document, printers, options.printer});
+    if (!accept)
+        return false;
+    const QString offered = options.printer;
+    options = answer;
+    if (options.printer.isEmpty())
+        options.printer = offered;
+    return true;
+}
+
 double FakeClock::SecondsSinceMidnight()
 {
     ++reads;
@@ -84,6 +104,7 @@ vv::Services FakeServices::services()
     s.clock = &clock;
     s.exit = &exit;
     s.registry = registry.get();
+    s.print = &print;
     return s;
 }
 

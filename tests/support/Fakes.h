@@ -65,6 +65,26 @@ public:
     bool fail = false;
 };
 
+struct PrintRequest {
+    QString document;
+    QStringList printers;
+    QString offered; // the printer the dialog came up with
+};
+
+class FakePrintDialog : public vv::PrintDialogSeam {
+public:
+    QStringList Printers(QString *defaultPrinter) override;
+    bool AskPrintOptions(QWidget *owner, const QString &document, const QStringList &printers,
+                         vv::PrintOptions &options) override;
+
+    QStringList printers;
+    QString defaultPrinter;
+    // The dialog's answer; printer "" keeps the one offered. Cancel when false.
+    bool accept = true;
+    vv::PrintOptions answer;
+    QList<PrintRequest> requests;
+};
+
 // Every reading moves the time on, so a pause ends without real waiting.
 class FakeClock : public vv::ClockSeam {
 public:
@@ -94,6 +114,7 @@ struct FakeServices {
     FakeProcess process;
     FakeClock clock;
     FakeExit exit;
+    FakePrintDialog print;
     std::unique_ptr<vv::Registry> registry;
 };
 
