@@ -7,6 +7,7 @@
 #include "Editor.h"
 #include "Twips.h"
 #include "FileServices.h"
+#include "Memory.h"
 #include "MoveTo.h"
 #include "PdfReader.h"
 #include "Picture.h"
@@ -470,6 +471,7 @@ void Root::categorySelected()
         m_files->setCurrentRow(0);
     else
         m_infos->setText(m_library.userFile().CategoryInfo(position));
+    ReleaseFreeMemory(); // what the listing and the help text's read left behind
     busy.restore();
     Yield();
 }

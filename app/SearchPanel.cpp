@@ -21,7 +21,6 @@ SearchPanel::SearchPanel(const LibraryPaths &paths, QWidget *window)
     m_field = new QLineEdit(window);
     m_field->setObjectName(QStringLiteral("tSuche"));
     m_field->setPlaceholderText(QStringLiteral("Suchen (Strg+F)"));
-    m_field->setClearButtonEnabled(true);
     m_field->setToolTip(QStringLiteral("Sucht in allen Kategorien nach Dateinamen und Hilfetexten"));
 
     m_list = new QTreeWidget(window);
@@ -41,7 +40,17 @@ SearchPanel::SearchPanel(const LibraryPaths &paths, QWidget *window)
         m_field->setFocus(Qt::ShortcutFocusReason);
         m_field->selectAll();
     });
-    connect(m_field, &QLineEdit::textChanged, this, [this] { search(); });
+    // The clear button shows only over text. Its icon is looked up in the
+    // icon themes' folders, which takes longer than building the rest of the
+    // window: not at start, but once the field has the focus or text.
+    auto clearButton = [this] {
+        if (!m_field->isClearButtonEnabled())
+            m_field->setClearButtonEnabled(true);
+    };
+    connect(m_field, &QLineEdit::textChanged, this, [this, clearButton] {
+        clearButton();
+        search();
+    });
     connect(m_field, &QLineEdit::returnPressed, this, [this] {
         choose(m_list->currentItem() ? m_list->currentItem() : m_list->topLevelItem(0));
     });
@@ -49,10 +58,11 @@ SearchPanel::SearchPanel(const LibraryPaths &paths, QWidget *window)
     connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { choose(item); });
     // The list stays up while the search has the focus. The library is read
     // when the field gets it, before the first keystroke.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+    connect(qApp, &QApplication::focusChanged, this, [this, clearButton](QWidget *, QWidget *now) {
         if (now != m_field && now != m_list) {
             showList(false);
         } else if (now == m_field) {
+            clearButton();
             m_index.Refresh();
             if (!m_field->text().trimmed().isEmpty())
                 search();

@@ -23,6 +23,19 @@ public:
     void QuitApplication(int code) override { QCoreApplication::exit(code); }
 };
 
+// For timing the start-up from outside: the program ends once its window has
+// been painted the first time (VV_QUIT_AFTER_FIRST_PAINT=1).
+class QuitAfterFirstPaint : public QObject {
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // Queued: the paint is on screen once the whole backing store has been flushed.
+        if (event->type() == QEvent::Paint)
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return false;
+    }
+};
+
 void LoadGermanQtTexts(QApplication &app)
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -80,6 +93,9 @@ int main(int argc, char **argv)
 
     if (!root.Load())
         return 0;
+    QuitAfterFirstPaint quitAfterPaint;
+    if (qEnvironmentVariableIntValue("VV_QUIT_AFTER_FIRST_PAINT") == 1)
+        root.installEventFilter(&quitAfterPaint);
     root.show();
     return app.exec();
 }

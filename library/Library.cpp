@@ -11,6 +11,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstring>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -68,17 +69,168 @@ struct Keyed {
     QString name;
 };
 
+// The same order from keys of our own, for names written only with letters,
+// umlauts, ß, digits, blanks and ASCII punctuation, as nearly every office
+// names its files: the collator takes some 7,000 instructions for each key.
+// The keys lie one after the other in one buffer: thousands of small ones
+// would leave holes between the names that stay, which the heap cannot give
+// back.
+struct PlainKeyed {
+    qsizetype at;
+    qsizetype size;
+    QString name;
+};
+
 bool Before(const Keyed &a, const Keyed &b)
 {
     const int c = a.key.compare(b.key);
     return c != 0 ? c < 0 : a.name < b.name; // the same name in other letter case: a fixed order
 }
 
+class PlainBefore {
+public:
+    explicit PlainBefore(const QByteArray &keys) : m_keys(keys.constData()) {}
+    bool operator()(const PlainKeyed &a, const PlainKeyed &b) const
+    {
+        const int c = std::memcmp(m_keys + a.at, m_keys + b.at, size_t(qMin(a.size, b.size)));
+        if (c != 0)
+            return c < 0;
+        return a.size != b.size ? a.size < b.size : a.name < b.name;
+    }
+
+private:
+    const char *m_keys;
+};
+
 // One collator for each of the two threads: one may not serve two at once.
 const QCollator &Collator(int thread)
 {
     static const QCollator collators[2] = {GermanCollator(), GermanCollator()};
     return collators[thread];
+}
+
+// The key of a plain name: the base letters, punctuation and numbers first,
+// as the collator weighs them first, then the umlauts' marks; case counts
+// for nothing. A number is its digits without leading zeros, after their
+// count, so it weighs by value.
+class PlainKeys {
+public:
+    PlainKeys()
+    {
+        // The punctuation's order, and that it comes before the digits and
+        // they before the letters, as the collator says.
+        const QCollator collator = GermanCollator();
+        QList<QString> marks;
+        for (char16_t c = 0x20; c < 0x7f; ++c) {
+            if (!QChar(c).isLetterOrNumber())
+                marks.append(QString(QChar(c)));
+        }
+        std::stable_sort(marks.begin(), marks.end(),
+                         [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+        int rank = 0;
+        for (qsizetype i = 0; i < marks.size(); ++i) {
+            if (i == 0 || collator.compare(marks[i - 1], marks[i]) != 0)
+                ++rank;
+            m_rank[marks[i].at(0).unicode()] = uchar(rank);
+        }
+        m_usable = rank < kNumber && collator.compare(marks.last(), QStringLiteral("0")) < 0
+                && collator.compare(QStringLiteral("9"), QStringLiteral("a")) < 0;
+    }
+
+    // Appends the key; false, and nothing appended, for a name with anything
+    // else in it.
+    bool key(const QString &name, QByteArray *out) const
+    {
+        if (!m_usable)
+            return false;
+        const char16_t *s = reinterpret_cast<const char16_t *>(name.constData());
+        const qsizetype n = name.size();
+        // At most three bytes a character for the first part (a one-digit
+        // number), one for the end, two a character for the marks.
+        const qsizetype start = out->size();
+        out->resize(start + 5 * n + 1);
+        char *const begin = out->data();
+        char *k = begin + start;
+        int marks = 0; // secondary weights beyond the plain ones
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = s[i];
+            if (c >= u'0' && c <= u'9') {
+                qsizetype end = i;
+                while (end < n && s[end] >= u'0' && s[end] <= u'9')
+                    ++end;
+                qsizetype first = i;
+                while (first < end - 1 && s[first] == u'0')
+                    ++first;
+                if (end - first > 200) {
+                    out->truncate(start);
+                    return false;
+                }
+                *k++ = char(kNumber);
+                *k++ = char(end - first);
+                for (qsizetype d = first; d < end; ++d)
+                    *k++ = char(s[d]);
+                i = end - 1;
+            } else if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) {
+                *k++ = char(kLetter + ((c | 0x20) - u'a'));
+            } else if (c >= 0x20 && c < 0x7f) {
+                *k++ = char(m_rank[c]);
+            } else if (c == u'ß') {
+                *k++ = char(kLetter + 's' - 'a');
+                *k++ = char(kLetter + 's' - 'a');
+                ++marks;
+            } else {
+                const char base = Umlaut(c);
+                if (!base) {
+                    out->truncate(start);
+                    return false;
+                }
+                *k++ = char(kLetter + base - 'a');
+                ++marks;
+            }
+        }
+        *k++ = '\0';
+        // Each letter's plain weight, an umlaut's mark after it, ß as an s
+        // with a lesser mark and a plain s.
+        for (qsizetype i = 0; marks > 0 && i < n; ++i) {
+            const char16_t c = s[i];
+            if (c >= u'0' && c <= u'9') {
+                while (i + 1 < n && s[i + 1] >= u'0' && s[i + 1] <= u'9')
+                    ++i;
+            }
+            if (c == u'ß') {
+                *k++ = kSharpS;
+                *k++ = kPlain;
+                continue;
+            }
+            *k++ = kPlain;
+            if (c >= 0x80)
+                *k++ = kUmlaut;
+        }
+        out->truncate(k - begin);
+        return true;
+    }
+
+private:
+    static char Umlaut(char16_t c)
+    {
+        switch (c) {
+        case u'ä': case u'Ä': return 'a';
+        case u'ö': case u'Ö': return 'o';
+        case u'ü': case u'Ü': return 'u';
+        default: return 0;
+        }
+    }
+
+    static constexpr int kNumber = 0x40, kLetter = 0x41;
+    static constexpr char kPlain = 1, kSharpS = 2, kUmlaut = 3;
+    uchar m_rank[0x80] = {};
+    bool m_usable = false;
+};
+
+const PlainKeys &Plain()
+{
+    static const PlainKeys keys;
+    return keys;
 }
 
 // Each name's collation key is made once: comparing two keys is a byte
@@ -91,27 +243,29 @@ void AppendKeyed(std::vector<Keyed> &keyed, const QCollator &collator, QStringLi
 }
 
 // A long list is sorted in two halves at once, on two cores, and merged.
-QStringList SortedNames(std::vector<Keyed> keyed)
+template<typename K, typename Less>
+QStringList SortedNames(std::vector<K> keyed, Less before)
 {
     constexpr size_t kHalvesFrom = 2000;
     auto middle = keyed.size() < kHalvesFrom ? keyed.end() : keyed.begin() + keyed.size() / 2;
     std::thread helper;
     if (middle != keyed.end())
-        helper = std::thread([&] { std::sort(middle, keyed.end(), Before); });
-    std::sort(keyed.begin(), middle, Before);
+        helper = std::thread([&] { std::sort(middle, keyed.end(), before); });
+    std::sort(keyed.begin(), middle, before);
     if (helper.joinable())
         helper.join();
     QStringList names;
     names.reserve(qsizetype(keyed.size()));
     for (auto a = keyed.begin(), b = middle; a != middle || b != keyed.end();)
-        names.append(std::move((b == keyed.end() || (a != middle && !Before(*b, *a)) ? a++ : b++)->name));
+        names.append(std::move((b == keyed.end() || (a != middle && !before(*b, *a)) ? a++ : b++)->name));
     return names;
 }
 
 // German dictionary order (ä with a, ß as ss), letter case only as a
 // tie-break, digits by value, for names that may still be being listed: from
 // the first batch handed over, a helper thread makes their keys while the
-// folder is read on.
+// folder is read on, its own while the names are plain, the collator's from
+// the first other one on.
 class GermanOrder {
 public:
     GermanOrder() = default;
@@ -121,6 +275,8 @@ public:
 
     void add(QStringList batch)
     {
+        if (m_plain && (keyPlain(batch), m_plain))
+            return;
         if (!m_helper.joinable())
             m_helper = std::thread([this] { keyBatches(); });
         {
@@ -134,11 +290,36 @@ public:
     QStringList sorted(QStringList rest)
     {
         stopHelper();
+        if (m_plain && (keyPlain(rest), m_plain))
+            return SortedNames(std::move(m_plainKeyed), PlainBefore(m_plainKeys));
         AppendKeyed(m_keyed, Collator(0), std::move(rest));
-        return SortedNames(std::move(m_keyed));
+        return SortedNames(std::move(m_keyed), Before);
     }
 
 private:
+    // Keys the names while they are plain; at the first other one, every
+    // name seen goes back into the batch for the collator.
+    void keyPlain(QStringList &batch)
+    {
+        const PlainKeys &plain = Plain();
+        const size_t before = m_plainKeyed.size();
+        for (const QString &name : batch) {
+            const qsizetype at = m_plainKeys.size();
+            if (!plain.key(name, &m_plainKeys)) {
+                m_plain = false;
+                break;
+            }
+            m_plainKeyed.push_back({at, m_plainKeys.size() - at, name});
+        }
+        if (m_plain)
+            return;
+        m_plainKeyed.resize(before);
+        for (PlainKeyed &k : m_plainKeyed)
+            batch.append(std::move(k.name));
+        m_plainKeyed = {};
+        m_plainKeys = QByteArray();
+    }
+
     void keyBatches()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -149,7 +330,8 @@ private:
             QStringList batch = std::move(m_batches.front());
             m_batches.pop_front();
             lock.unlock();
-            AppendKeyed(m_keyed, Collator(1), std::move(batch));
+            if (!m_plain || (keyPlain(batch), !m_plain))
+                AppendKeyed(m_keyed, Collator(1), std::move(batch));
             lock.lock();
         }
     }
@@ -166,6 +348,10 @@ private:
         m_helper.join();
     }
 
+    // The helper's until it has ended, as m_keyed.
+    bool m_plain = true;
+    std::vector<PlainKeyed> m_plainKeyed;
+    QByteArray m_plainKeys;
     std::mutex m_mutex;
     std::condition_variable m_more;
     std::deque<QStringList> m_batches;

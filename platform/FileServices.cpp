@@ -227,7 +227,8 @@ FolderListing ListFolder(const QString &folder, const QStringList &named, const 
         if ((!wantName && !wantKey) || !isFile)
             return;
         if (wantName) {
-            listing.names.append(QFile::decodeName(QByteArray::fromRawData(name, qsizetype(length))));
+            // QFile::decodeName's UTF-8, without a decoder set up for each name.
+            listing.names.append(QString::fromUtf8(name, qsizetype(length)));
             if (handOver && listing.names.size() == kBatch) {
                 handOver(std::move(listing.names));
                 listing.names = QStringList();
@@ -256,7 +257,7 @@ FolderListing ListFolder(const QString &folder, const QStringList &named, const 
     QDirIterator it(folder, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
-        const QByteArray name = QFile::encodeName(it.fileName());
+        const QByteArray name = it.fileName().toUtf8(); // as the listing decodes it
         take(name.constData(), size_t(name.size()), true);
     }
 #endif

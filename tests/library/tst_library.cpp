@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRect>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -212,6 +214,48 @@ private slots:
             return c != 0 ? c < 0 : a < b;
         });
         QCOMPARE(library().Documents(m_templates + "/Lang"), expected);
+    }
+
+    // Names of the characters offices use are ordered by keys of the model's
+    // own, all others by the collator's: either way as the collator compares.
+    void documentsInCollatorOrder_data()
+    {
+        QTest::addColumn<QString>("alphabet");
+        QTest::addColumn<int>("odd"); // names with a character outside the alphabet
+        const QString plain = QString::fromUtf8("aAbBsSzZäÄöÖüÜßoOuU0123456789 .-_,()!&'+#~$%[]{}@^`;=");
+        QTest::newRow("letters, umlauts, digits, punctuation") << plain << 0;
+        QTest::newRow("numbers with leading zeros") << QStringLiteral("aA 0019") << 0;
+        QTest::newRow("case and umlauts only") << QString::fromUtf8("aAäÄoOöÖßsS") << 0;
+        QTest::newRow("one accented name") << plain << 1;
+        QTest::newRow("many other names") << plain << 300;
+    }
+
+    void documentsInCollatorOrder()
+    {
+        QFETCH(QString, alphabet);
+        QFETCH(int, odd);
+        const QString others = QString::fromUtf8("éÀçøæ̈ ");
+        QRandomGenerator random(7);
+        QSet<QString> names;
+        while (names.size() < 1500) {
+            QString name;
+            for (int i = random.bounded(1, 9); i > 0; --i)
+                name += alphabet.at(random.bounded(alphabet.size()));
+            if (names.size() < odd)
+                name.insert(random.bounded(name.size() + 1), others.at(random.bounded(others.size())));
+            names.insert(name + ".pdf");
+        }
+        QStringList expected(names.begin(), names.end());
+        for (const QString &name : expected)
+            touch("Gemischt/" + name);
+        QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(true);
+        std::sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
+            const int c = collator.compare(a, b);
+            return c != 0 ? c < 0 : a < b;
+        });
+        QCOMPARE(library().Documents(m_templates + "/Gemischt"), expected);
     }
 
     // A library copied from Windows: names in any letter case, "DIR" with a
