@@ -641,9 +641,11 @@ bool Root::eventFilter(QObject *watched, QEvent *event)
         m_pictureTimer->start();
     if (watched == m_files->viewport() && (type == QEvent::DragEnter || type == QEvent::DragMove)) {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        // Anything but PDF files shows the forbidden pointer.
-        const DroppedFiles dropped = CheckDroppedFiles(drag->mimeData()->urls());
-        if (dropped.verdict == DroppedFiles::NotDocuments) {
+        // Anything but PDF files shows the forbidden pointer. The files are
+        // looked at once as the drag comes in, not at every move.
+        if (type == QEvent::DragEnter)
+            m_dragHoldsDocuments = CheckDroppedFiles(drag->mimeData()->urls()).verdict != DroppedFiles::NotDocuments;
+        if (!m_dragHoldsDocuments) {
             drag->ignore();
         } else {
             drag->setDropAction(Qt::CopyAction);
@@ -802,9 +804,6 @@ void Root::openCopy(bool allowPrint)
 
 void Root::printCopy(const QString &printLine)
 {
-#ifdef Q_OS_WIN
-    startViewer(printLine); // the PDF program shows its own print dialog
-#else
     QString defaultPrinter;
     const QStringList printers = m_services.print->Printers(&defaultPrinter);
     if (printers.isEmpty()) {
@@ -823,7 +822,6 @@ void Root::printCopy(const QString &printLine)
         showError(error);
     else
         startViewer(job);
-#endif
 }
 
 } // namespace vv

@@ -149,6 +149,7 @@ private:
     QList<QAction *> m_documentCommands;
     QString m_picturePath; // the picture pImage shows, to read again at a new size
     QTimer *m_pictureTimer = nullptr;
+    bool m_dragHoldsDocuments = false; // what the drag over the list brought in
 
     // Made on first use and kept; each opening starts from the designer state.
     std::unique_ptr<AddNew> m_addNew;

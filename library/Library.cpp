@@ -330,8 +330,7 @@ private:
             QStringList batch = std::move(m_batches.front());
             m_batches.pop_front();
             lock.unlock();
-            if (!m_plain || (keyPlain(batch), !m_plain))
-                AppendKeyed(m_keyed, Collator(1), std::move(batch));
+            AppendKeyed(m_keyed, Collator(1), std::move(batch));
             lock.lock();
         }
     }
@@ -348,7 +347,7 @@ private:
         m_helper.join();
     }
 
-    // The helper's until it has ended, as m_keyed.
+    // Once false it stays so; only then does the helper run.
     bool m_plain = true;
     std::vector<PlainKeyed> m_plainKeyed;
     QByteArray m_plainKeys;
@@ -657,7 +656,7 @@ CreateCategoryResult Library::CreateCategory(const QString &name) const
         return result;
     }
     result.backedUp = m_user.Backup();
-    if (m_user.WriteCategory(key, name, QLatin1Char('\\') + name) == 0) {
+    if (m_user.WriteCategory(key, name, LibraryPaths::dirValueOf(name)) == 0) {
         QDir().rmdir(folder);
         result.status = CreateCategoryResult::WriteFailed;
         return result;

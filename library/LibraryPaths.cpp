@@ -70,6 +70,8 @@ QString LibraryPaths::categoryFolder(const QString &displayName) const
     return m_templates + QLatin1Char('/') + displayName;
 }
 
+QString LibraryPaths::dirValueOf(const QString &folderName) { return QLatin1Char('\\') + folderName; }
+
 QString LibraryPaths::folderFromDirValue(const QString &dirValue) const
 {
     QString rest = dirValue;

@@ -41,6 +41,8 @@ public:
     // empty value is the templates folder itself. "" for a value that would
     // leave the templates folder ("..", absolute, drive letter, UNC).
     QString folderFromDirValue(const QString &dirValue) const;
+    // The "DIR" value written for a folder of the templates folder: "\" + name.
+    static QString dirValueOf(const QString &folderName);
 
     // A favourite's stored path: "\Vorlagen\" + category + "\" + file name.
     static QString favouriteStoredPath(const QString &category, const QString &fileName);

@@ -3,13 +3,9 @@
 #include "FileServices.h"
 #include "IniFiles.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QRegularExpression>
-
-#include <algorithm>
 
 namespace vv {
 namespace {
@@ -134,7 +130,7 @@ bool UserFile::RewriteFromFolders(const QStringList &folderNames) const
     for (int i = 0; i < folderNames.size(); ++i) {
         const QString key = CategoryKey(i + 1);
         changes << IniChange::SetValue(kCat, key, folderNames[i])
-                << IniChange::SetValue(kDir, key, QLatin1Char('\\') + folderNames[i]);
+                << IniChange::SetValue(kDir, key, LibraryPaths::dirValueOf(folderNames[i]));
     }
     return ModifyIni(path(), changes) != 0;
 }
@@ -160,19 +156,6 @@ bool UserFile::RewriteOrder(const QStringList &names, const QString &snapshotFil
         }
     }
     return ModifyIni(path(), changes) != 0;
-}
-
-void SortNamesGerman(QStringList &names)
-{
-    QCollator collator(QLocale(QLocale::German, QLocale::Germany));
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    std::stable_sort(names.begin(), names.end(), [&](const QString &a, const QString &b) {
-        const int c = collator.compare(a, b);
-        if (c != 0)
-            return c < 0;
-        return a < b; // the same name in other letter case: a fixed order
-    });
 }
 
 double VbVal(const QString &text)

@@ -71,11 +71,6 @@ private:
     LibraryPaths m_paths;
 };
 
-// Sort order of file and folder names everywhere in the library: German
-// dictionary order (ä with a, ß as ss), letter case only as a tie-break,
-// digits by value ("Anlage 2" before "Anlage 10").
-void SortNamesGerman(QStringList &names);
-
 // The number a classic Val() reads at the start of a text: " 1", "01", "1.0"
 // and "1abc" all give 1; no digits give 0.
 double VbVal(const QString &text);
