@@ -49,6 +49,19 @@ void WriteIni(const QString &file, const QStringList &entries)
     }
 }
 
+// The order the documents must come in: as the German collator compares,
+// the same name in other letter case in a fixed order.
+void SortAsCollator(QStringList &names)
+{
+    QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::sort(names.begin(), names.end(), [&](const QString &a, const QString &b) {
+        const int c = collator.compare(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
 } // namespace
 
 class TestLibrary : public QObject {
@@ -206,13 +219,7 @@ private slots:
             expected << QStringLiteral("%1 %2.pdf").arg(QString::fromUtf8(words[i % 7])).arg(i * 37 % 1000);
             touch("Lang/" + expected.last());
         }
-        QCollator collator(QLocale(QLocale::German, QLocale::Germany));
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        collator.setNumericMode(true);
-        std::sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
-            const int c = collator.compare(a, b);
-            return c != 0 ? c < 0 : a < b;
-        });
+        SortAsCollator(expected);
         QCOMPARE(library().Documents(m_templates + "/Lang"), expected);
     }
 
@@ -248,13 +255,7 @@ private slots:
         QStringList expected(names.begin(), names.end());
         for (const QString &name : expected)
             touch("Gemischt/" + name);
-        QCollator collator(QLocale(QLocale::German, QLocale::Germany));
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        collator.setNumericMode(true);
-        std::sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
-            const int c = collator.compare(a, b);
-            return c != 0 ? c < 0 : a < b;
-        });
+        SortAsCollator(expected);
         QCOMPARE(library().Documents(m_templates + "/Gemischt"), expected);
     }
 

@@ -34,6 +34,19 @@ class TestPdfReader : public QObject {
         WriteAll(Path("home/.config/mimeapps.list"), ("[Default Applications]\napplication/pdf=" + id + "\n").toUtf8());
     }
 
+    // "bin/…" names a program of the test's own folder.
+    QString InCase(const QString &p) const { return p.startsWith("bin/") ? Path(p) : p; }
+    // The store made to hold before ("<none>": no value, "<folder>": a folder
+    // in its place, so nothing can be written), id the desktop's default.
+    bool Prepare(const QString &id, const QString &exec, const QString &before, Registry &reg) const
+    {
+        if (!id.isEmpty())
+            Associate(id, exec);
+        if (before == "<folder>")
+            return QDir().mkpath(StoreFile());
+        return before == "<none>" || reg.WriteRegistryValue(vv::kProductKey, "PdfEditor", InCase(before));
+    }
+
     QTemporaryDir m_root;
     std::unique_ptr<QTemporaryDir> m_work;
     vv::XdgFolders m_xdg;
@@ -130,20 +143,14 @@ private slots:
         QFETCH(bool, asked);
         QFETCH(QString, after);
 
-        auto inCase = [this](const QString &p) { return p.startsWith("bin/") ? Path(p) : p; };
-        if (!id.isEmpty())
-            Associate(id, exec);
         Registry reg = MakeRegistry();
-        if (before == "<folder>")
-            QVERIFY(QDir().mkpath(StoreFile()));
-        else if (before != "<none>")
-            QVERIFY(reg.WriteRegistryValue(vv::kProductKey, "PdfEditor", inCase(before)));
+        QVERIFY(Prepare(id, exec, before, reg));
 
         vvtest::FakeFileDialog dialog;
         dialog.choices << answer;
         QCOMPARE(vv::LoadPdfReader(reg, dialog, nullptr), result);
         QCOMPARE(dialog.requests.size(), asked ? 1 : 0);
-        QCOMPARE(Stored(reg), inCase(after));
+        QCOMPARE(Stored(reg), InCase(after));
         if (asked) {
             QCOMPARE(dialog.requests[0].title, QString::fromUtf8("Datei öffnen"));
             QCOMPARE(dialog.requests[0].folder, QDir::currentPath());
@@ -181,16 +188,10 @@ private slots:
         QFETCH(QString, before);
         QFETCH(bool, used);
         QFETCH(QString, after);
-        auto inCase = [this](const QString &p) { return p.startsWith("bin/") ? Path(p) : p; };
-        if (!id.isEmpty())
-            Associate(id, exec);
         Registry reg = MakeRegistry();
-        if (before == "<folder>")
-            QVERIFY(QDir().mkpath(StoreFile()));
-        else if (before != "<none>")
-            QVERIFY(reg.WriteRegistryValue(vv::kProductKey, "PdfEditor", inCase(before)));
+        QVERIFY(Prepare(id, exec, before, reg));
         QCOMPARE(vv::UseAssociatedPdfProgram(reg), used);
-        QCOMPARE(Stored(reg), inCase(after));
+        QCOMPARE(Stored(reg), InCase(after));
         QCOMPARE(vv::AssociatedPdfProgram(reg).status == vv::AssociatedProgram::Found, used || before == "<folder>");
     }
 
