@@ -117,32 +117,18 @@ class PlainKeys {
 public:
     PlainKeys()
     {
-        // The punctuation's order, and that it comes before the digits and
-        // they before the letters, as the collator says.
-        const QCollator collator = GermanCollator();
-        QList<QString> marks;
-        for (char16_t c = 0x20; c < 0x7f; ++c) {
-            if (!QChar(c).isLetterOrNumber())
-                marks.append(QString(QChar(c)));
-        }
-        std::stable_sort(marks.begin(), marks.end(),
-                         [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
-        int rank = 0;
-        for (qsizetype i = 0; i < marks.size(); ++i) {
-            if (i == 0 || collator.compare(marks[i - 1], marks[i]) != 0)
-                ++rank;
-            m_rank[marks[i].at(0).unicode()] = uchar(rank);
-        }
-        m_usable = rank < kNumber && collator.compare(marks.last(), QStringLiteral("0")) < 0
-                && collator.compare(QStringLiteral("9"), QStringLiteral("a")) < 0;
+        // The punctuation as the German collator orders it, all before the
+        // digits and they before the letters. Asking the collator itself at
+        // start-up would load its tables before the first window is shown.
+        const char *order = " _-,;:!?.'\"()[]{}@*/\\&#%`^+<=>|~$";
+        for (int rank = 1; *order; ++rank)
+            m_rank[uchar(*order++)] = uchar(rank);
     }
 
     // Appends the key; false, and nothing appended, for a name with anything
     // else in it.
     bool key(const QString &name, QByteArray *out) const
     {
-        if (!m_usable)
-            return false;
         const char16_t *s = reinterpret_cast<const char16_t *>(name.constData());
         const qsizetype n = name.size();
         // At most three bytes a character for the first part (a one-digit
@@ -224,7 +210,6 @@ private:
     static constexpr int kNumber = 0x40, kLetter = 0x41;
     static constexpr char kPlain = 1, kSharpS = 2, kUmlaut = 3;
     uchar m_rank[0x80] = {};
-    bool m_usable = false;
 };
 
 const PlainKeys &Plain()

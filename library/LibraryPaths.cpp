@@ -3,7 +3,6 @@
 #include "FileServices.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace vv {
@@ -87,8 +86,8 @@ QString LibraryPaths::folderFromDirValue(const QString &dirValue) const
     if (rest.startsWith(QLatin1Char('\\')) || rest.startsWith(QLatin1Char('/')) || rest.contains(QLatin1Char(':'))
         || rest.endsWith(QLatin1Char('\\')) || rest.endsWith(QLatin1Char('/')) || rest.contains(QChar(0)))
         return QString();
-    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
-    const QStringList parts = rest.split(separators);
+    rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QStringList parts = rest.split(QLatin1Char('\\'));
     for (const QString &part : parts) {
         if (!UsableName(part))
             return QString();

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace vv {
 namespace {
@@ -160,13 +159,30 @@ bool UserFile::RewriteOrder(const QStringList &names, const QString &snapshotFil
 
 double VbVal(const QString &text)
 {
-    static const QRegularExpression number(
-        QStringLiteral("^[ \\t]*([+-]?[0-9]*\\.?[0-9]+|[+-]?[0-9]+\\.?)"));
-    const auto m = number.match(text);
-    if (!m.hasMatch())
+    // Blanks, a sign, digits, a point and more digits: as far as that goes.
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    auto digitsFrom = [&](qsizetype at) {
+        while (at < n && text[at] >= u'0' && text[at] <= u'9')
+            ++at;
+        return at;
+    };
+    const qsizetype whole = digitsFrom(i);
+    qsizetype end = whole;
+    if (whole < n && text[whole] == u'.') {
+        const qsizetype fraction = digitsFrom(whole + 1);
+        if (fraction > whole + 1)
+            end = fraction;
+    }
+    if (end == i)
         return 0.0;
     bool ok = false;
-    const double v = m.captured(1).toDouble(&ok);
+    const double v = QStringView(text).sliced(start, end - start).toDouble(&ok);
     return ok ? v : 0.0;
 }
 

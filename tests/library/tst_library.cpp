@@ -231,6 +231,8 @@ private slots:
         QTest::addColumn<int>("odd"); // names with a character outside the alphabet
         const QString plain = QString::fromUtf8("aAbBsSzZäÄöÖüÜßoOuU0123456789 .-_,()!&'+#~$%[]{}@^`;=");
         QTest::newRow("letters, umlauts, digits, punctuation") << plain << 0;
+        // A file name may hold any of them but the slash.
+        QTest::newRow("every ASCII mark") << QStringLiteral("a0 _-,;:!?.'\"()[]{}@*\\&#%`^+<=>|~$") << 0;
         QTest::newRow("numbers with leading zeros") << QStringLiteral("aA 0019") << 0;
         QTest::newRow("case and umlauts only") << QString::fromUtf8("aAäÄoOöÖßsS") << 0;
         QTest::newRow("one accented name") << plain << 1;
@@ -314,6 +316,11 @@ private slots:
         QTest::newRow("trailing junk") << "1abc" << 1.0;
         QTest::newRow("no digits") << "ja" << 0.0;
         QTest::newRow("negative") << "-2" << -2.0;
+        QTest::newRow("point, no fraction") << "12.x" << 12.0;
+        QTest::newRow("fraction only") << "\t.5" << 0.5;
+        QTest::newRow("second point ends it") << "+1.25.3" << 1.25;
+        QTest::newRow("sign alone") << "- 1" << 0.0;
+        QTest::newRow("blank inside") << "1 2" << 1.0;
     }
     void numberAtTheStart()
     {
