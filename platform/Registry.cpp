@@ -275,6 +275,49 @@ bool Registry::ReadRegistryValue(const QString &keyPath, const QString &valueNam
     return false;
 }
 
+namespace {
+
+// Where a value goes in the store's lines.
+struct Place {
+    qsizetype sectionAt = -1;
+    qsizetype lastEntryAt = -1;
+    qsizetype valueAt = -1;
+    QString storedName;
+    QString cr; // the store's line ends
+};
+
+Place Locate(const QStringList &lines, const QString &key, const QString &valueName)
+{
+    Place place;
+    place.storedName = valueName;
+    if (!lines.isEmpty() && lines.front().endsWith(u'\r'))
+        place.cr = QStringLiteral("\r");
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Line line = ParseLine(lines.at(i));
+        if (line.kind == Line::Section) {
+            if (place.sectionAt >= 0)
+                break;
+            if (SameName(line.section, key))
+                place.sectionAt = place.lastEntryAt = i;
+        } else if (line.kind == Line::Value && place.sectionAt >= 0) {
+            place.lastEntryAt = i;
+            if (SameName(line.entry.name, valueName)) {
+                place.valueAt = i;
+                place.storedName = line.entry.name;
+                break;
+            }
+        }
+    }
+    return place;
+}
+
+QString EntryLine(const Place &place, const QString &value)
+{
+    return Encode(place.storedName, true) + u'=' + Encode(value, false) + place.cr;
+}
+
+} // namespace
+
 bool Registry::WriteRegistryValue(const QString &keyPath, const QString &valueName,
                                   const QString &value)
 {
@@ -285,6 +328,15 @@ bool Registry::WriteRegistryValue(const QString &keyPath, const QString &valueNa
         return false;
 
     const QFileInfo info(m_userStore);
+    // Most writes store what is there already (the window's place at every
+    // end): those leave the store, and the disk, alone.
+    if (info.isFile() && info.isWritable()) {
+        bool readOk = false;
+        const QStringList lines = ReadLines(m_userStore, &readOk);
+        const Place place = Locate(lines, key, valueName);
+        if (readOk && place.valueAt >= 0 && lines.at(place.valueAt) == EntryLine(place, value))
+            return true;
+    }
     if (!QDir().mkpath(info.absolutePath()))
         return false;
     // Two windows of one user may write at the same moment.
@@ -300,39 +352,16 @@ bool Registry::WriteRegistryValue(const QString &keyPath, const QString &valueNa
     QStringList lines = ReadLines(m_userStore, &readOk);
     if (!readOk)
         return false;
-    const bool crlf = !lines.isEmpty() && lines.front().endsWith(u'\r');
-    const QString cr = crlf ? QStringLiteral("\r") : QString();
-
-    qsizetype sectionAt = -1;
-    qsizetype lastEntryAt = -1;
-    qsizetype valueAt = -1;
-    QString storedName = valueName;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Line line = ParseLine(lines.at(i));
-        if (line.kind == Line::Section) {
-            if (sectionAt >= 0)
-                break;
-            if (SameName(line.section, key))
-                sectionAt = lastEntryAt = i;
-        } else if (line.kind == Line::Value && sectionAt >= 0) {
-            lastEntryAt = i;
-            if (SameName(line.entry.name, valueName)) {
-                valueAt = i;
-                storedName = line.entry.name;
-                break;
-            }
-        }
-    }
-
-    const QString entry = Encode(storedName, true) + u'=' + Encode(value, false) + cr;
-    if (valueAt >= 0) {
-        lines[valueAt] = entry;
-    } else if (sectionAt >= 0) {
-        lines.insert(lastEntryAt + 1, entry);
+    const Place place = Locate(lines, key, valueName);
+    const QString entry = EntryLine(place, value);
+    if (place.valueAt >= 0) {
+        lines[place.valueAt] = entry;
+    } else if (place.sectionAt >= 0) {
+        lines.insert(place.lastEntryAt + 1, entry);
     } else {
         if (!lines.isEmpty() && !lines.back().trimmed().isEmpty())
-            lines << cr;
-        lines << u'[' + key + u']' + cr << entry;
+            lines << place.cr;
+        lines << u'[' + key + u']' + place.cr << entry;
     }
     QSaveFile out(m_userStore);
     if (!out.open(QIODevice::WriteOnly))

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using vv::Registry;
 using vvtest::MakeProgram;
 using vvtest::ReadAll;
@@ -245,6 +247,42 @@ private slots:
         QCOMPARE(QDir(QFileInfo(m_user).absolutePath()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"Ordinalis.conf"});
         QVERIFY(!QFileInfo::exists(m_system1));
+    }
+
+    // A write of what is stored already leaves the file as it is: no
+    // replacement (a new inode), no flush to the disk.
+    void sameValueLeavesTheStore_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("same value") << Section("PdfEditor=/alt\n") << "PdfEditor" << "/alt" << false;
+        QTest::newRow("name in other case") << Section("PdfEditor=/alt\n") << "pdfeditor" << "/alt" << false;
+        QTest::newRow("Windows line ends") << Section("PdfEditor=/alt\r\n").replace("]\n", "]\r\n") << "PdfEditor"
+                                           << "/alt" << false;
+        QTest::newRow("other value") << Section("PdfEditor=/alt\n") << "PdfEditor" << "/neu" << true;
+        QTest::newRow("other letter case of the value") << Section("PdfEditor=/alt\n") << "PdfEditor" << "/Alt" << true;
+        QTest::newRow("same value under another key")
+            << QByteArray("[Software\\Andere]\nPdfEditor=/alt\n") << "PdfEditor" << "/alt" << true;
+    }
+
+    void sameValueLeavesTheStore()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        QFETCH(bool, replaced);
+
+        WriteAll(m_user, before);
+        struct stat was, is;
+        QCOMPARE(stat(QFile::encodeName(m_user).constData(), &was), 0);
+        QVERIFY(MakeRegistry().WriteRegistryValue(kKey, name, value));
+        QCOMPARE(stat(QFile::encodeName(m_user).constData(), &is), 0);
+        QCOMPARE(is.st_ino != was.st_ino, replaced);
+        QCOMPARE(Read(MakeRegistry(), kKey, name), value);
+        if (!replaced)
+            QCOMPARE(ReadAll(m_user), before);
     }
 
     void writeRefused_data()
