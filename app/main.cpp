@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -50,8 +52,13 @@ void LoadGermanQtTexts(QApplication &app)
 QIcon ProgramIcon()
 {
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    for (const int size : {16, 24, 32, 48, 64}) {
+        // Named as what they are: a reader left to guess loads and asks every
+        // image plugin first, before the window can be shown.
+        QImageReader reader(QStringLiteral(":/icons/%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
