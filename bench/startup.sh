@@ -14,14 +14,16 @@ set -e
 build=$(cd "${1:-build-bench}" && pwd)
 pairs=${2:-30}
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A session's runtime folder lies in memory (/run/user/<uid>), not on disk.
+run=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
+trap 'rm -rf "$work" "$run"' EXIT
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
-export XDG_CACHE_HOME="$work/home/cache" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+export XDG_CACHE_HOME="$work/home/cache" XDG_RUNTIME_DIR="$run" QT_QPA_PLATFORM=xcb
 # Set for both, so that neither is started through env(1): the yardstick
 # does not look at it.
 export VV_QUIT_AFTER_FIRST_PAINT=1
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 cp -r "$build/bin" "$work/program"
 
