@@ -23,18 +23,6 @@ SearchPanel::SearchPanel(const LibraryPaths &paths, QWidget *window)
     m_field->setPlaceholderText(QStringLiteral("Suchen (Strg+F)"));
     m_field->setToolTip(QStringLiteral("Sucht in allen Kategorien nach Dateinamen und Hilfetexten"));
 
-    m_list = new QTreeWidget(window);
-    m_list->setObjectName(QStringLiteral("LSuchergebnis"));
-    m_list->setColumnCount(3);
-    m_list->setHeaderLabels({QStringLiteral("Kategorie"), QStringLiteral("Dokument"), QStringLiteral("Hilfetext")});
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setFrameShape(QFrame::Box);
-    m_list->header()->setStretchLastSection(true);
-    m_list->header()->setSectionsMovable(false);
-    m_list->hide();
-
     auto *find = new QShortcut(QKeySequence::Find, window);
     connect(find, &QShortcut::activated, this, [this] {
         m_field->setFocus(Qt::ShortcutFocusReason);
@@ -52,10 +40,9 @@ SearchPanel::SearchPanel(const LibraryPaths &paths, QWidget *window)
         search();
     });
     connect(m_field, &QLineEdit::returnPressed, this, [this] {
-        choose(m_list->currentItem() ? m_list->currentItem() : m_list->topLevelItem(0));
+        if (m_list)
+            choose(m_list->currentItem() ? m_list->currentItem() : m_list->topLevelItem(0));
     });
-    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { choose(item); });
-    connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { choose(item); });
     // The list stays up while the search has the focus. The library is read
     // when the field gets it, before the first keystroke.
     connect(qApp, &QApplication::focusChanged, this, [this, clearButton](QWidget *, QWidget *now) {
@@ -69,13 +56,38 @@ SearchPanel::SearchPanel(const LibraryPaths &paths, QWidget *window)
         }
     });
     m_field->installEventFilter(this);
-    m_list->installEventFilter(this);
     window->installEventFilter(this);
 }
 
+// Made on the first search: hidden until then, it would only lengthen the start.
+QTreeWidget *SearchPanel::list()
+{
+    if (m_list)
+        return m_list;
+    m_list = new QTreeWidget(m_window);
+    m_list->setObjectName(QStringLiteral("LSuchergebnis"));
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels({QStringLiteral("Kategorie"), QStringLiteral("Dokument"), QStringLiteral("Hilfetext")});
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setFrameShape(QFrame::Box);
+    m_list->header()->setStretchLastSection(true);
+    m_list->header()->setSectionsMovable(false);
+    m_list->hide();
+
+    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { choose(item); });
+    connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { choose(item); });
+    m_list->installEventFilter(this);
+    return m_list;
+}
+
+bool SearchPanel::listShown() const { return m_list && m_list->isVisible(); }
+
 void SearchPanel::search()
 {
-    m_list->clear();
+    if (m_list)
+        m_list->clear();
     if (m_field->text().trimmed().isEmpty()) {
         showList(false);
         return;
@@ -104,7 +116,7 @@ void SearchPanel::search()
         item->setFlags(Qt::NoItemFlags);
         items.append(item);
     }
-    m_list->addTopLevelItems(items);
+    list()->addTopLevelItems(items);
     if (!found.hits.isEmpty())
         m_list->setCurrentItem(m_list->topLevelItem(0));
     showList(true);
@@ -113,7 +125,7 @@ void SearchPanel::search()
 void SearchPanel::choose(QTreeWidgetItem *item)
 {
     // A click also activates on some styles: one choice per showing.
-    if (!item || !m_list->isVisible() || !item->data(0, kCategoryRole).isValid())
+    if (!item || !listShown() || !item->data(0, kCategoryRole).isValid())
         return;
     const int category = item->data(0, kCategoryRole).toInt();
     const QString document = item->data(0, kDocumentRole).toString();
@@ -123,11 +135,14 @@ void SearchPanel::choose(QTreeWidgetItem *item)
 
 void SearchPanel::showList(bool on)
 {
+    if (!on && !m_list)
+        return;
+    QTreeWidget *shown = list();
     if (on) {
         place();
-        m_list->raise();
+        shown->raise();
     }
-    m_list->setVisible(on);
+    shown->setVisible(on);
 }
 
 // Below the field, across the window's width, at most down to its bottom margin.
@@ -153,14 +168,14 @@ void SearchPanel::place()
 bool SearchPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window) {
-        if (event->type() == QEvent::Resize && m_list->isVisible())
+        if (event->type() == QEvent::Resize && listShown())
             place();
         return false;
     }
     if (event->type() == QEvent::ShortcutOverride) {
         // Esc leaves the search instead of ending the program.
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
-            && (m_list->isVisible() || !m_field->text().isEmpty())) {
+            && (listShown() || !m_field->text().isEmpty())) {
             event->accept();
             return true;
         }
@@ -170,7 +185,7 @@ bool SearchPanel::eventFilter(QObject *watched, QEvent *event)
         return false;
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Escape) {
-        if (m_list->isVisible()) {
+        if (listShown()) {
             showList(false);
             m_field->setFocus();
         } else {
@@ -178,7 +193,7 @@ bool SearchPanel::eventFilter(QObject *watched, QEvent *event)
         }
         return true;
     }
-    if (watched == m_field && key == Qt::Key_Down && m_list->isVisible()) {
+    if (watched == m_field && key == Qt::Key_Down && listShown()) {
         m_list->setFocus();
         if (!m_list->currentItem())
             m_list->setCurrentItem(m_list->topLevelItem(0));

@@ -37,11 +37,13 @@ private:
     void choose(QTreeWidgetItem *item);
     void place();
     void showList(bool on);
+    QTreeWidget *list();
+    bool listShown() const;
 
     QWidget *m_window;
     SearchIndex m_index;
     QLineEdit *m_field;
-    QTreeWidget *m_list;
+    QTreeWidget *m_list = nullptr;
 };
 
 } // namespace vv
