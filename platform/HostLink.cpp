@@ -588,20 +588,24 @@ bool HostLinkServer::dropOldestConnection()
 
 void HostLinkServer::acceptPending()
 {
-    while (m_listenFd >= 0) {
+    // A batch at a time: a flood of connections must not starve the loop
+    // that delivers and times out the others.
+    for (int batch = 0; batch < kMaxOpenConnections && m_listenFd >= 0; ++batch) {
         Fd fd(::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
         if (fd.get() < 0) {
             const int err = errno;
             if (err == EINTR || err == ECONNABORTED)
                 continue;
+            // Out of descriptors accept() fails even when nobody waits.
+            const bool full = err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM;
+            if (!full || !(WaitFor(m_listenFd, POLLIN, QDeadlineTimer(0)) & POLLIN))
+                return;
             if ((err == EMFILE || err == ENFILE) && dropOldestConnection())
                 continue;
-            if (err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM) {
-                // The waiting connection stays queued: try again soon instead
-                // of spinning on it.
-                m_notifier->setEnabled(false);
-                QTimer::singleShot(100, m_notifier, [n = m_notifier] { n->setEnabled(true); });
-            }
+            // The waiting connection stays queued: try again soon instead of
+            // spinning on it.
+            m_notifier->setEnabled(false);
+            QTimer::singleShot(100, m_notifier, [n = m_notifier] { n->setEnabled(true); });
             return;
         }
         if (!PeerIsSameUser(fd.get()))

@@ -17,7 +17,9 @@
 #include <QtTest>
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -507,6 +509,56 @@ private slots:
 
         QCOMPARE(beside([&] { return SendHostText(dir, "$Ende$", 1000); }), HostSendResult::Delivered);
         QTRY_COMPARE(p.received(), QStringList{"$Ende$"});
+    }
+
+    // With the descriptor table full, the server gives up its oldest
+    // connection for the newest instead of never taking it.
+    void fullDescriptorTableCostsTheOldestConnection()
+    {
+        const QString dir = makeInstall("Kanzlei");
+        Program p;
+        p.server.setReadTimeout(60000);
+        QVERIFY(p.server.listen(dir));
+        QLocalSocket idle;
+        idle.connectToServer(p.server.socketPath());
+        QVERIFY(idle.waitForConnected(5000));
+        QTest::qWait(100); // taken by the server
+
+        rlimit saved;
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
+        std::vector<int> filler;
+        const auto restore = qScopeGuard([&] {
+            for (int fd : filler)
+                ::close(fd);
+            setrlimit(RLIMIT_NOFILE, &saved);
+        });
+        rlimit low = saved;
+        const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        QVERIFY(probe >= 0);
+        ::close(probe);
+        low.rlim_cur = rlim_t(probe) + 8; // a little above what is open now
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &low), 0);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            filler.push_back(fd);
+        QVERIFY(!filler.empty());
+        ::close(filler.back()); // room for the host's end, none for the server's
+        filler.pop_back();
+
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        qstrncpy(addr.sun_path, QFile::encodeName(p.server.socketPath()).constData(), sizeof addr.sun_path);
+        const int host = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(host >= 0);
+        filler.push_back(host);
+        QCOMPARE(::connect(host, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+        const QByteArray message = frame('T', "$Ende$");
+        QCOMPARE(::write(host, message.constData(), size_t(message.size())), ssize_t(message.size()));
+
+        QTRY_COMPARE_WITH_TIMEOUT(p.received(), QStringList{"$Ende$"}, 5000);
+        char answer = 0;
+        QCOMPARE(::recv(host, &answer, 1, MSG_DONTWAIT), ssize_t(1));
+        QCOMPARE(answer, 'K');
+        QTRY_COMPARE(idle.state(), QLocalSocket::UnconnectedState);
     }
 
     // Qt's own local server in the program's place: what the sender puts on
