@@ -24,11 +24,11 @@ namespace vv {
 // Longest payload the link takes, in UTF-8 bytes.
 constexpr int kHostLinkMaxTextBytes = 4096;
 
-// Full path of the socket for an installation
-// folder. Spellings of one folder (trailing separator, "..", symbolic links)
-// give one path. Lies in $XDG_RUNTIME_DIR when that is the user's own folder
-// with mode 0700, else in veltrano-vorlagen-<uid>/ in the temporary folder
-// ($TMPDIR, else /tmp). Creates nothing.
+// Full path of the socket for an installation folder. Spellings of one
+// folder (trailing separator, "..", symbolic links) give one path. Lies in
+// $XDG_RUNTIME_DIR when that is the user's own folder with mode 0700, else
+// in veltrano-vorlagen-<uid>/ in the temporary folder ($TMPDIR, else /tmp).
+// Creates nothing.
 QString HostLinkSocketPath(const QString &installDir);
 
 // Makes sure path is a folder of our own that nobody else can enter: creates

@@ -10,7 +10,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
