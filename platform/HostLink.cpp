@@ -1,23 +1,33 @@
 #include "HostLink.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStringDecoder>
 #include <QTimer>
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_UNIX
+#error "The host link is built on POSIX local sockets."
+#endif
+
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utility>
+
+#ifndef MSG_NOSIGNAL
+#define MSG_NOSIGNAL 0 // SO_NOSIGPIPE on the socket instead
 #endif
 
 namespace vv {
@@ -30,6 +40,8 @@ constexpr char kTypeText = 'T';
 constexpr char kTypeActivate = 'A';
 constexpr char kAck = 'K';
 constexpr int kHeaderSize = 10;
+// Connections waiting for accept(); further ones wait in connect().
+constexpr int kListenBacklog = 50;
 // A host sends one message and goes. Past this many open connections the
 // oldest is dropped for the newest, so clients that connect and wait can
 // never shut the host out.
@@ -51,7 +63,6 @@ QString SocketFileName(const QString &installDir)
     return QStringLiteral("vorlagen-") + QString::fromLatin1(hash.toHex().left(16));
 }
 
-#ifdef Q_OS_UNIX
 bool FitsSocketPath(const QString &path)
 {
     return QFile::encodeName(path).size() < kMaxSocketPathBytes;
@@ -108,24 +119,147 @@ bool CheckPrivateFolder(const QString &path, bool create, QString *error)
     return true;
 }
 
+// Owns one descriptor.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+    // Not retried on EINTR: the descriptor is gone either way.
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// Not inherited by the programs we start, and never a SIGPIPE when the peer
+// has gone.
+int NewSocket(int flags)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+#ifdef SO_NOSIGPIPE
+    const int one = 1;
+    if (fd >= 0)
+        setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
 #endif
+    return fd;
+}
+
+bool SocketAddress(const QString &path, sockaddr_un *addr)
+{
+    const QByteArray native = QFile::encodeName(path);
+    *addr = {};
+    addr->sun_family = AF_UNIX;
+    if (native.isEmpty() || size_t(native.size()) >= sizeof addr->sun_path)
+        return false;
+    std::memcpy(addr->sun_path, native.constData(), size_t(native.size()));
+    return true;
+}
+
+// The events that came on fd before the deadline; 0 when none did. A signal
+// only interrupts the wait.
+short WaitFor(int fd, short events, const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int n = ::poll(&p, 1, int(qMin<qint64>(deadline.remainingTime(), INT_MAX)));
+        if (n >= 0)
+            return n > 0 ? p.revents : short(0);
+        if (errno != EINTR)
+            return POLLERR;
+    }
+}
+
+enum class Reach { Connected, Nobody, Unknown };
+
+// Connects within the deadline. A full listen queue makes connect() wait,
+// which the send timeout bounds. Only a missing socket or a refusal (left
+// over from a crash) proves that nobody is there.
+Reach Connect(const QString &path, const QDeadlineTimer &deadline, Fd *out)
+{
+    sockaddr_un addr;
+    if (!SocketAddress(path, &addr))
+        return Reach::Unknown;
+    Fd fd(NewSocket(0));
+    if (fd.get() < 0)
+        return Reach::Unknown;
+    for (;;) {
+        const qint64 ms = qMax<qint64>(1, deadline.remainingTime());
+        timeval limit{};
+        limit.tv_sec = time_t(ms / 1000);
+        limit.tv_usec = suseconds_t(ms % 1000 * 1000);
+        setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+        if (::connect(fd.get(), reinterpret_cast<const sockaddr *>(&addr), sizeof addr) == 0)
+            break;
+        const int err = errno;
+        if (err == EINTR && !deadline.hasExpired())
+            continue;
+        return err == ENOENT || err == ECONNREFUSED || err == EINVAL ? Reach::Nobody : Reach::Unknown;
+    }
+    out->reset(fd.release());
+    return Reach::Connected;
+}
 
 // Whether the other end of a connected socket runs as our user. Both ways:
 // only our own user may hand the program text, and a host hands "$Ende$"
 // only to a program of its own user, never to whoever listens in its place.
 // The folder modes already say so, the peer's credentials make sure.
-bool PeerIsSameUser(QLocalSocket *socket)
+bool PeerIsSameUser(int fd)
 {
-#ifdef Q_OS_LINUX
+#ifdef SO_PEERCRED
     struct ucred cred;
     socklen_t len = sizeof cred;
-    if (getsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
         return false;
     return cred.uid == geteuid();
 #else
-    Q_UNUSED(socket);
-    return true;
+    uid_t uid;
+    gid_t gid;
+    return getpeereid(fd, &uid, &gid) == 0 && uid == geteuid();
 #endif
+}
+
+bool SendAll(int fd, const QByteArray &bytes, const QDeadlineTimer &deadline)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.constData() + done, size_t(bytes.size() - done), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && (WaitFor(fd, POLLOUT, deadline) & POLLOUT))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+// The one-byte answer, 0 when none came. It may arrive together with the
+// server's hang-up.
+char ReadAnswer(int fd, const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        char answer = 0;
+        const ssize_t n = ::recv(fd, &answer, 1, MSG_DONTWAIT);
+        if (n >= 0)
+            return n == 1 ? answer : char(0);
+        if (errno == EINTR)
+            continue;
+        if ((errno != EAGAIN && errno != EWOULDBLOCK) || WaitFor(fd, POLLIN, deadline) == 0)
+            return 0;
+    }
 }
 
 // Where a program of the folder may listen, preferred first. A host may run
@@ -133,40 +267,26 @@ bool PeerIsSameUser(QLocalSocket *socket)
 QStringList SocketCandidates(const QString &installDir)
 {
     const QString name = SocketFileName(installDir);
-#ifdef Q_OS_UNIX
     QStringList paths;
     const QString runtime = UsableRuntimeFolder();
     if (!runtime.isEmpty() && FitsSocketPath(runtime + QLatin1Char('/') + name))
         paths << runtime + QLatin1Char('/') + name;
     paths << FallbackSocketPath(name);
     return paths;
-#else
-    return {QStringLiteral("veltrano-") + name};
-#endif
 }
 
 bool SocketFolderIsSafe(const QString &socketPath, bool create, QString *error)
 {
-#ifdef Q_OS_UNIX
     const QString folder = QFileInfo(socketPath).path();
     if (folder == UsableRuntimeFolder())
         return true;
     return CheckPrivateFolder(folder, create, error);
-#else
-    Q_UNUSED(socketPath);
-    Q_UNUSED(create);
-    Q_UNUSED(error);
-    return true;
-#endif
 }
 
 bool SomeoneAnswers(const QString &path)
 {
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    const bool connected = probe.waitForConnected(500) && PeerIsSameUser(&probe);
-    probe.abort();
-    return connected;
+    Fd fd;
+    return Connect(path, QDeadlineTimer(500), &fd) == Reach::Connected && PeerIsSameUser(fd.get());
 }
 
 QByteArray Frame(char type, const QByteArray &payload)
@@ -183,50 +303,31 @@ QByteArray Frame(char type, const QByteArray &payload)
     return frame;
 }
 
-HostSendResult SendFrameTo(const QString &path, const QByteArray &frame, int timeoutMs)
+HostSendResult SendFrameTo(const QString &path, const QByteArray &frame, const QDeadlineTimer &deadline)
 {
-    QElapsedTimer clock;
-    clock.start();
-    auto remaining = [&] { return qMax(0, timeoutMs - static_cast<int>(clock.elapsed())); };
-
-    QLocalSocket socket;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(remaining())) {
-        const auto err = socket.error();
-        return (err == QLocalSocket::ServerNotFoundError || err == QLocalSocket::ConnectionRefusedError)
-                   ? HostSendResult::NotRunning
-                   : HostSendResult::Failed;
-    }
-    if (!PeerIsSameUser(&socket)) {
-        socket.abort();
+    Fd fd;
+    switch (Connect(path, deadline, &fd)) {
+    case Reach::Connected:
+        break;
+    case Reach::Nobody:
         return HostSendResult::NotRunning;
+    case Reach::Unknown:
+        return HostSendResult::Failed;
     }
-    socket.write(frame);
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(remaining()))
-            return HostSendResult::Failed;
-    }
-    // The answer may arrive together with the server's hang-up.
-    while (socket.bytesAvailable() < 1) {
-        if (remaining() == 0 || socket.state() != QLocalSocket::ConnectedState)
-            break;
-        socket.waitForReadyRead(remaining());
-    }
-    char answer = 0;
-    const bool answered = socket.read(&answer, 1) == 1 && answer == kAck;
-    socket.abort();
-    return answered ? HostSendResult::Delivered : HostSendResult::Failed;
+    if (!PeerIsSameUser(fd.get()))
+        return HostSendResult::NotRunning;
+    if (!SendAll(fd.get(), frame, deadline))
+        return HostSendResult::Failed;
+    return ReadAnswer(fd.get(), deadline) == kAck ? HostSendResult::Delivered : HostSendResult::Failed;
 }
 
 HostSendResult SendFrame(const QString &installDir, const QByteArray &frame, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer deadline(qMax(0, timeoutMs));
     for (const QString &path : SocketCandidates(installDir)) {
         if (!SocketFolderIsSafe(path, false, nullptr))
             continue;
-        const int left = qMax(0, timeoutMs - static_cast<int>(clock.elapsed()));
-        const HostSendResult r = SendFrameTo(path, frame, left);
+        const HostSendResult r = SendFrameTo(path, frame, deadline);
         if (r != HostSendResult::NotRunning)
             return r;
     }
@@ -236,18 +337,13 @@ HostSendResult SendFrame(const QString &installDir, const QByteArray &frame, int
 // One incoming message. Lives until the peer hangs up or is dropped.
 class HostLinkConnection : public QObject {
 public:
-    HostLinkConnection(QLocalSocket *socket, HostLinkServer *server, QObject *holder, int timeoutMs)
-        : QObject(holder), m_socket(socket), m_server(server)
+    HostLinkConnection(int fd, HostLinkServer *server, QObject *holder, int timeoutMs)
+        : QObject(holder), m_fd(fd), m_notifier(fd, QSocketNotifier::Read), m_server(server)
     {
-        socket->setParent(this);
         m_timer.setSingleShot(true);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Drop(); });
-        QObject::connect(socket, &QLocalSocket::readyRead, this, [this] { OnReadyRead(); });
-        QObject::connect(socket, &QLocalSocket::disconnected, this, [this] { Finish(); });
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
         m_timer.start(timeoutMs);
-        // Bytes may have come with the connection itself.
-        if (socket->bytesAvailable() > 0)
-            QTimer::singleShot(0, this, [this] { OnReadyRead(); });
     }
 
     // Hangs up without effect; after an answer only the hang-up is left.
@@ -255,20 +351,30 @@ public:
     {
         m_done = true;
         m_timer.stop();
-        m_socket->abort();
+        HangUp();
         Finish();
     }
 
 private:
-    void OnReadyRead()
+    void OnReadable()
     {
         if (m_done)
             return;
         // Read no more than the largest message plus one byte, which is enough
         // to know it is too long.
-        const qint64 room = kHeaderSize + kHostLinkMaxTextBytes + 1 - m_buffer.size();
-        m_buffer += m_socket->read(room);
-        if (!Parse())
+        const qsizetype had = m_buffer.size();
+        const qsizetype room = kHeaderSize + kHostLinkMaxTextBytes + 1 - had;
+        m_buffer.resize(had + room);
+        ssize_t n;
+        do
+            n = ::recv(m_fd.get(), m_buffer.data() + had, size_t(room), MSG_DONTWAIT);
+        while (n < 0 && errno == EINTR);
+        const int err = errno;
+        m_buffer.resize(had + qMax<ssize_t>(n, 0));
+        if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK))
+            return;
+        // A hang-up before the whole message has no effect.
+        if (n <= 0 || !Parse())
             Drop();
     }
 
@@ -310,10 +416,10 @@ private:
         m_done = true;
         m_timer.stop();
         // Answer before handing the text on: "$Ende$" ends the process in the
-        // receiver, and the host must still learn that it was delivered.
-        m_socket->write(&kAck, 1);
-        m_socket->flush();
-        m_socket->disconnectFromServer();
+        // receiver, and the host must still learn that it was delivered. One
+        // byte always fits into the empty send buffer.
+        static_cast<void>(::send(m_fd.get(), &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT));
+        HangUp();
         // Handed on from the event loop, not from inside this socket's
         // handler, so a receiver may even destroy the server.
         HostLinkServer *server = m_server;
@@ -326,6 +432,14 @@ private:
                     emit server->activateRequested();
             },
             Qt::QueuedConnection);
+        Finish();
+    }
+
+    // The notifier goes first: the number may soon belong to a new connection.
+    void HangUp()
+    {
+        m_notifier.setEnabled(false);
+        m_fd.reset();
     }
 
     void Finish()
@@ -338,7 +452,8 @@ private:
         deleteLater();
     }
 
-    QLocalSocket *m_socket;
+    Fd m_fd;
+    QSocketNotifier m_notifier;
     HostLinkServer *m_server;
     QTimer m_timer;
     QByteArray m_buffer;
@@ -355,20 +470,10 @@ QString HostLinkSocketPath(const QString &installDir)
 
 bool EnsurePrivateFolder(const QString &path, QString *error)
 {
-#ifdef Q_OS_UNIX
     return CheckPrivateFolder(path, true, error);
-#else
-    Q_UNUSED(error);
-    return QDir().mkpath(path);
-#endif
 }
 
-HostLinkServer::HostLinkServer(QObject *parent)
-    : QObject(parent), m_server(new QLocalServer(this)), m_connections(new QObject(this))
-{
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &HostLinkServer::onNewConnection);
-}
+HostLinkServer::HostLinkServer(QObject *parent) : QObject(parent), m_connections(new QObject(this)) {}
 
 HostLinkServer::~HostLinkServer()
 {
@@ -400,31 +505,65 @@ bool HostLinkServer::listen(const QString &installDir, QString *error)
             return false;
         }
     }
-    // Nobody answers: whatever lies there was left by a program that crashed.
-    QLocalServer::removeServer(path);
-    if (!m_server->listen(path)) {
+
+    auto fail = [&](int err) {
         if (error)
             *error = QStringLiteral("Die Verbindung für den Host konnte nicht geöffnet werden: %1")
-                         .arg(m_server->errorString());
+                         .arg(QString::fromLocal8Bit(std::strerror(err)));
         return false;
+    };
+    const QByteArray native = QFile::encodeName(path);
+    sockaddr_un addr;
+    if (!SocketAddress(path, &addr))
+        return fail(ENAMETOOLONG);
+    Fd fd(NewSocket(SOCK_NONBLOCK));
+    if (fd.get() < 0)
+        return fail(errno);
+    // Nobody answers: whatever lies there was left by a program that crashed.
+    ::unlink(native.constData());
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0)
+        return fail(errno);
+    // Nobody can connect before listen(), so the mode is right from the start.
+    struct stat st;
+    if (::chmod(native.constData(), 0600) != 0 || ::lstat(native.constData(), &st) != 0
+        || ::listen(fd.get(), kListenBacklog) != 0) {
+        const int err = errno;
+        ::unlink(native.constData());
+        return fail(err);
     }
+    m_listenFd = fd.release();
+    m_path = path;
+    m_device = quint64(st.st_dev);
+    m_inode = quint64(st.st_ino);
+    m_notifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &HostLinkServer::acceptPending);
     return true;
 }
 
 void HostLinkServer::close()
 {
-    if (m_server->isListening())
-        m_server->close();
+    if (m_listenFd < 0)
+        return;
+    // Only our own file: once we are gone another program may have put its own there.
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat st;
+    if (::lstat(native.constData(), &st) == 0 && quint64(st.st_dev) == m_device && quint64(st.st_ino) == m_inode)
+        ::unlink(native.constData());
+    delete m_notifier;
+    m_notifier = nullptr;
+    ::close(m_listenFd);
+    m_listenFd = -1;
+    m_path.clear();
 }
 
 bool HostLinkServer::isListening() const
 {
-    return m_server->isListening();
+    return m_listenFd >= 0;
 }
 
 QString HostLinkServer::socketPath() const
 {
-    return m_server->fullServerName();
+    return m_path;
 }
 
 void HostLinkServer::setReadTimeout(int ms)
@@ -437,19 +576,43 @@ int HostLinkServer::readTimeout() const
     return m_readTimeoutMs;
 }
 
-void HostLinkServer::onNewConnection()
+// The newest is the likeliest host; the oldest has waited longest in vain.
+bool HostLinkServer::dropOldestConnection()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        if (!PeerIsSameUser(socket)) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+    const QObjectList open = m_connections->children();
+    if (open.isEmpty())
+        return false;
+    static_cast<HostLinkConnection *>(open.constFirst())->Drop();
+    return true;
+}
+
+void HostLinkServer::acceptPending()
+{
+    // A batch at a time: a flood of connections must not starve the loop
+    // that delivers and times out the others.
+    for (int batch = 0; batch < kMaxOpenConnections && m_listenFd >= 0; ++batch) {
+        Fd fd(::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (fd.get() < 0) {
+            const int err = errno;
+            if (err == EINTR || err == ECONNABORTED)
+                continue;
+            // Out of descriptors accept() fails even when nobody waits.
+            const bool full = err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM;
+            if (!full || !(WaitFor(m_listenFd, POLLIN, QDeadlineTimer(0)) & POLLIN))
+                return;
+            if ((err == EMFILE || err == ENFILE) && dropOldestConnection())
+                continue;
+            // The waiting connection stays queued: try again soon instead of
+            // spinning on it.
+            m_notifier->setEnabled(false);
+            QTimer::singleShot(100, m_notifier, [n = m_notifier] { n->setEnabled(true); });
+            return;
         }
-        // The newest is the likeliest host; the oldest has waited longest in vain.
-        const QObjectList open = m_connections->children();
-        if (open.size() >= kMaxOpenConnections)
-            static_cast<HostLinkConnection *>(open.constFirst())->Drop();
-        new HostLinkConnection(socket, this, m_connections, m_readTimeoutMs);
+        if (!PeerIsSameUser(fd.get()))
+            continue;
+        if (m_connections->children().size() >= kMaxOpenConnections)
+            dropOldestConnection();
+        new HostLinkConnection(fd.release(), this, m_connections, m_readTimeoutMs);
     }
 }
 
@@ -471,16 +634,11 @@ bool HostLinkAnswers(const QString &installDir, int timeoutMs)
     for (const QString &path : SocketCandidates(installDir)) {
         if (!SocketFolderIsSafe(path, false, nullptr))
             continue;
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        const bool connected = probe.waitForConnected(timeoutMs);
-        const auto err = probe.error();
-        const bool ours = connected && PeerIsSameUser(&probe);
-        probe.abort();
-        // Only a missing socket or a refusal (left over from a crash) proves
-        // that nobody is there; another user's listener is not the program.
-        if (ours || (!connected && err != QLocalSocket::ServerNotFoundError
-                     && err != QLocalSocket::ConnectionRefusedError))
+        Fd probe;
+        const Reach reach = Connect(path, QDeadlineTimer(qMax(0, timeoutMs)), &probe);
+        // Another user's listener is not the program; an unknown failure
+        // (a full queue, no access) may well be.
+        if (reach == Reach::Unknown || (reach == Reach::Connected && PeerIsSameUser(probe.get())))
             return true;
     }
     return false;

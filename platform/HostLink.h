@@ -4,6 +4,9 @@
 // the same user can reach, named after the installation folder so that two
 // installations never collide.
 //
+// A POSIX local stream socket served from the Qt event loop, so the program
+// needs no more of Qt than its core for it.
+//
 // One message per connection: "VVHL", version byte 1, type byte ('T' text
 // for Text1, 'A' activate), payload length as 4 bytes big-endian, then the
 // payload in UTF-8 (empty for 'A'). The server answers a single 'K' once it
@@ -14,18 +17,18 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace vv {
 
 // Longest payload the link takes, in UTF-8 bytes.
 constexpr int kHostLinkMaxTextBytes = 4096;
 
-// Full path of the socket (on Windows: the pipe name) for an installation
-// folder. Spellings of one folder (trailing separator, "..", symbolic links)
-// give one path. Lies in $XDG_RUNTIME_DIR when that is the user's own folder
-// with mode 0700, else in veltrano-vorlagen-<uid>/ in the temporary folder
-// ($TMPDIR, else /tmp). Creates nothing.
+// Full path of the socket for an installation folder. Spellings of one
+// folder (trailing separator, "..", symbolic links) give one path. Lies in
+// $XDG_RUNTIME_DIR when that is the user's own folder with mode 0700, else
+// in veltrano-vorlagen-<uid>/ in the temporary folder ($TMPDIR, else /tmp).
+// Creates nothing.
 QString HostLinkSocketPath(const QString &installDir);
 
 // Makes sure path is a folder of our own that nobody else can enter: creates
@@ -61,9 +64,15 @@ signals:
     void activateRequested();
 
 private:
-    void onNewConnection();
+    void acceptPending();
+    bool dropOldestConnection();
 
-    QLocalServer *m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    QString m_path;
+    // The socket file we made: close() removes no other.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
     int m_readTimeoutMs = 1000;
     QObject *m_connections = nullptr; // parent of the open connections
 };

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
@@ -15,7 +16,9 @@
 #include <QtTest>
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -326,27 +329,34 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("accepted"); // only the activation is valid
+        QTest::addColumn<QString>("hangUp"); // "": waits for the server
 
         QByteArray lyingLength = frame('T', "kurz");
         lyingLength[6] = char(0x7f); // claims about 2 GB
 
-        QTest::newRow("valid activate") << frame('A', QByteArray()) << true;
-        QTest::newRow("wrong magic") << QByteArray("VVHX").append(frame('T', "Hallo").mid(4)) << false;
-        QTest::newRow("wrong version") << frame('T', "Hallo", 2) << false;
-        QTest::newRow("unknown type") << frame('X', "Hallo") << false;
-        QTest::newRow("activate with payload") << frame('A', "Hallo") << false;
-        QTest::newRow("payload over 4096 bytes") << frame('T', QByteArray(5000, 'x')) << false;
-        QTest::newRow("length beyond any limit") << lyingLength << false;
-        QTest::newRow("invalid UTF-8") << frame('T', QByteArray("Gr\xfc\xdf" "e")) << false;
-        QTest::newRow("bytes after the message") << frame('T', "Hallo") + "X" << false;
-        QTest::newRow("too slow: header cut, sender waits") << frame('T', "$Ende$").left(7) << false;
-        QTest::newRow("cut off, then closed") << frame('T', "Hallo").left(12) << false;
+        QTest::newRow("valid activate") << frame('A', QByteArray()) << true << "";
+        // The answer then goes to nobody, which must not end the program (SIGPIPE).
+        QTest::newRow("valid activate, sender gone at once") << frame('A', QByteArray()) << true << "at once";
+        QTest::newRow("wrong magic") << QByteArray("VVHX").append(frame('T', "Hallo").mid(4)) << false << "";
+        QTest::newRow("wrong version") << frame('T', "Hallo", 2) << false << "";
+        QTest::newRow("unknown type") << frame('X', "Hallo") << false << "";
+        QTest::newRow("activate with payload") << frame('A', "Hallo") << false << "";
+        QTest::newRow("payload over 4096 bytes") << frame('T', QByteArray(5000, 'x')) << false << "";
+        QTest::newRow("length beyond any limit") << lyingLength << false << "";
+        QTest::newRow("invalid UTF-8") << frame('T', QByteArray("Gr\xfc\xdf" "e")) << false << "";
+        QTest::newRow("bytes after the message") << frame('T', "Hallo") + "X" << false << "";
+        QTest::newRow("too slow: header cut, sender waits") << frame('T', "$Ende$").left(7) << false << "";
+        QTest::newRow("cut off, then closed") << frame('T', "Hallo").left(12) << false << "later";
     }
 
     void malformedInputIsDropped()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, accepted);
+        QFETCH(QString, hangUp);
+        // Qt's sockets ignore SIGPIPE for the whole process; the program has none.
+        const auto previous = std::signal(SIGPIPE, SIG_DFL);
+        const auto restore = qScopeGuard([previous] { std::signal(SIGPIPE, previous); });
 
         const QString dir = makeInstall("Kanzlei");
         Program p;
@@ -358,8 +368,9 @@ private slots:
         QVERIFY(raw.waitForConnected(5000));
         raw.write(bytes);
         raw.flush();
-        if (QByteArray(QTest::currentDataTag()) == "cut off, then closed") {
-            QTest::qWait(50);
+        if (!hangUp.isEmpty()) {
+            if (hangUp == "later")
+                QTest::qWait(50);
             raw.abort();
         } else {
             // The server either answers and hangs up or just drops the connection.
@@ -497,6 +508,156 @@ private slots:
 
         QCOMPARE(beside([&] { return SendHostText(dir, "$Ende$", 1000); }), HostSendResult::Delivered);
         QTRY_COMPARE(p.received(), QStringList{"$Ende$"});
+    }
+
+    // With the descriptor table full, the server gives up its oldest
+    // connection for the newest instead of never taking it.
+    void fullDescriptorTableCostsTheOldestConnection()
+    {
+        const QString dir = makeInstall("Kanzlei");
+        Program p;
+        p.server.setReadTimeout(60000);
+        QVERIFY(p.server.listen(dir));
+        QLocalSocket idle;
+        idle.connectToServer(p.server.socketPath());
+        QVERIFY(idle.waitForConnected(5000));
+        QTest::qWait(100); // taken by the server
+
+        rlimit saved;
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
+        std::vector<int> filler;
+        const auto restore = qScopeGuard([&] {
+            for (int fd : filler)
+                ::close(fd);
+            setrlimit(RLIMIT_NOFILE, &saved);
+        });
+        rlimit low = saved;
+        const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        QVERIFY(probe >= 0);
+        ::close(probe);
+        low.rlim_cur = rlim_t(probe) + 8; // a little above what is open now
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &low), 0);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            filler.push_back(fd);
+        QVERIFY(!filler.empty());
+        ::close(filler.back()); // room for the host's end, none for the server's
+        filler.pop_back();
+
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        qstrncpy(addr.sun_path, QFile::encodeName(p.server.socketPath()).constData(), sizeof addr.sun_path);
+        const int host = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(host >= 0);
+        filler.push_back(host);
+        QCOMPARE(::connect(host, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+        const QByteArray message = frame('T', "$Ende$");
+        QCOMPARE(::write(host, message.constData(), size_t(message.size())), ssize_t(message.size()));
+
+        QTRY_COMPARE_WITH_TIMEOUT(p.received(), QStringList{"$Ende$"}, 5000);
+        char answer = 0;
+        QCOMPARE(::recv(host, &answer, 1, MSG_DONTWAIT), ssize_t(1));
+        QCOMPARE(answer, 'K');
+        QTRY_COMPARE(idle.state(), QLocalSocket::UnconnectedState);
+    }
+
+    // Qt's own local server in the program's place: what the sender puts on
+    // the wire, and which answers it takes for delivered.
+    void senderAgainstAnotherServer_data()
+    {
+        QTest::addColumn<bool>("activation"); // else the text "Grüße"
+        QTest::addColumn<QByteArray>("answer"); // "": hangs up without one
+        QTest::addColumn<bool>("keepOpen");     // says nothing and waits
+        QTest::addColumn<bool>("delivered");
+
+        QTest::newRow("text answered") << false << QByteArray("K") << false << true;
+        QTest::newRow("activation answered") << true << QByteArray("K") << false << true;
+        QTest::newRow("wrong answer") << false << QByteArray("X") << false << false;
+        QTest::newRow("hung up without answer") << false << QByteArray() << false << false;
+        QTest::newRow("never answers") << false << QByteArray() << true << false;
+    }
+
+    void senderAgainstAnotherServer()
+    {
+        QFETCH(bool, activation);
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, keepOpen);
+        QFETCH(bool, delivered);
+
+        const QString dir = makeInstall("Kanzlei");
+        QLocalServer server;
+        QVERIFY(server.listen(HostLinkSocketPath(dir)));
+        QByteArray got;
+        const QByteArray expected = activation ? frame('A', QByteArray()) : frame('T', QString("Grüße").toUtf8());
+        connect(&server, &QLocalServer::newConnection, this, [&] {
+            QLocalSocket *c = server.nextPendingConnection();
+            connect(c, &QLocalSocket::readyRead, c, [&, c] {
+                got += c->readAll();
+                if (got.size() < expected.size() || keepOpen)
+                    return;
+                c->write(answer);
+                c->disconnectFromServer();
+            });
+        });
+        const bool ok = beside([&] {
+            return activation ? RequestActivation(dir, 500) : SendHostText(dir, "Grüße", 500) == HostSendResult::Delivered;
+        });
+        QCOMPARE(got, expected);
+        QCOMPARE(ok, delivered);
+    }
+
+    // A program the user starts from ours (the PDF program) must not keep the
+    // link open: "läuft bereits" and the relay would then see a program that
+    // has long ended.
+    void startedProgramsInheritNoSocket_data()
+    {
+        QTest::addColumn<bool>("withConnection");
+        QTest::newRow("listening") << false;
+        QTest::newRow("a connection open") << true;
+    }
+
+    void startedProgramsInheritNoSocket()
+    {
+        QFETCH(bool, withConnection);
+        const QString dir = makeInstall("Kanzlei");
+        Program p;
+        p.server.setReadTimeout(60000);
+        QVERIFY(p.server.listen(dir));
+        QLocalSocket idle;
+        if (withConnection) {
+            idle.connectToServer(p.server.socketPath());
+            QVERIFY(idle.waitForConnected(5000));
+            QTest::qWait(100); // taken by the server
+        }
+        // The kernel lists the listener and every connection it accepted under the path.
+        QStringList ours;
+        const QByteArray path = QFile::encodeName(p.server.socketPath());
+        for (const QByteArray &line : vvtest::ReadAll("/proc/net/unix").split('\n')) {
+            const QList<QByteArray> f = line.simplified().split(' ');
+            if (f.size() >= 8 && f.at(7) == path)
+                ours << QStringLiteral("socket:[%1]").arg(QString::fromLatin1(f.at(6)));
+        }
+        QCOMPARE(ours.size(), withConnection ? 2 : 1);
+
+        QProcess child;
+        child.start("/bin/sh", {"-c", "for f in /proc/$$/fd/*; do readlink \"$f\"; done"});
+        QVERIFY(child.waitForFinished(10000));
+        const QStringList held = QString::fromLatin1(child.readAllStandardOutput()).split('\n');
+        for (const QString &socket : ours)
+            QVERIFY2(!held.contains(socket), qPrintable(held.join(' ')));
+    }
+
+    // A socket file can vanish under a running program (a cleaner in /tmp); a
+    // second start then listens anew, and the first must not take its file.
+    void closingLeavesASuccessorsSocket()
+    {
+        const QString dir = makeInstall("Kanzlei");
+        Program first, second;
+        QVERIFY(first.server.listen(dir));
+        QVERIFY(QFile::remove(first.server.socketPath()));
+        QVERIFY(second.server.listen(dir));
+        first.server.close();
+        QVERIFY(QFileInfo::exists(second.server.socketPath()));
+        expectOnly(second, dir, {});
     }
 
     void foreignListenerIsNotTheProgram_data()
