@@ -75,7 +75,7 @@ QWidget *Editor::listFrame() const { return m_listFrame; }
 
 QString Editor::NoPdfModuleText() const
 {
-    const QString module = (m_services.pdf ? *m_services.pdf : PdfModule::Program()).file();
+    const QString module = PdfModule::Or(m_services.pdf).file();
     return QStringLiteral("Die PDF-Darstellung des Programms (%1) fehlt oder lässt sich nicht laden; "
                           "PDF-Seiten können nicht gezeichnet werden. Bitte installieren Sie das Programm neu.")
         .arg(module);

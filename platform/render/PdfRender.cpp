@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QLibrary>
 
 #include <cmath>
 #include <functional>
@@ -62,7 +63,7 @@ RenderedPage Render(const QString &pdf, PdfModule *module, const std::function<Q
     RenderedPage page;
     if (!QFileInfo(pdf).isFile())
         return page;
-    const PdfDrawer *drawer = (module ? *module : PdfModule::Program()).drawer();
+    const PdfDrawer *drawer = PdfModule::Or(module).drawer();
     if (!drawer) {
         page.status = RenderedPage::NoPdfModule;
         return page;

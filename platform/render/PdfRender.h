@@ -7,11 +7,12 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QLibrary>
 #include <QSize>
 #include <QString>
 
 #include <memory>
+
+class QLibrary;
 
 namespace vv {
 
@@ -30,6 +31,8 @@ public:
 
     // The one beside the running program.
     static PdfModule &Program();
+    // module, or Program() for null.
+    static PdfModule &Or(PdfModule *module) { return module ? *module : Program(); }
     static QString FileName();
 
     // Loads the module on the first call. Null while it is missing, no
