@@ -9,6 +9,7 @@
 #include "FavouritesPage.h"
 #include "FileServices.h"
 #include "OptionsPage.h"
+#include "PdfRender.h"
 #include "PowerOfAttorneyPage.h"
 #include "Settings.h"
 #include "TabColumn.h"
@@ -71,6 +72,14 @@ Editor::Editor(EditorLink &link, const QString &programDir, const Services &serv
 Editor::~Editor() = default;
 
 QWidget *Editor::listFrame() const { return m_listFrame; }
+
+QString Editor::NoPdfModuleText() const
+{
+    const QString module = PdfModule::Or(m_services.pdf).file();
+    return QStringLiteral("Die PDF-Darstellung des Programms (%1) fehlt oder lässt sich nicht laden; "
+                          "PDF-Seiten können nicht gezeichnet werden. Bitte installieren Sie das Programm neu.")
+        .arg(module);
+}
 
 QString Editor::MissingFolderText()
 {

@@ -36,6 +36,8 @@ public:
     // A category's folder is missing: the offer of the download, in the main
     // window and on the documents tab alike.
     static QString MissingFolderText();
+    // The module that draws PDF pages cannot be loaded.
+    QString NoPdfModuleText() const;
 
     Editor(EditorLink &link, const QString &programDir, const Services &services, QWidget *parent = nullptr);
     ~Editor() override;

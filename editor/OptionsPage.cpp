@@ -201,6 +201,7 @@ void OptionsPage::MakePreviews()
     progress.setMinimumDuration(0);
     progress.setAutoReset(false);
     int made = 0, skipped = 0, failed = 0, done = 0;
+    bool noModule = false;
     for (const MissingPreview &m : missing) {
         progress.setLabelText(QStringLiteral("Vorschaubild für ''") + GetFileName(m.document)
                               + QStringLiteral("'' wird erzeugt …"));
@@ -208,17 +209,25 @@ void OptionsPage::MakePreviews()
         QCoreApplication::processEvents();
         if (progress.wasCanceled())
             break;
-        switch (MakePreview(m.document, m.picture)) {
+        switch (MakePreview(m.document, m.picture, m_editor.services().pdf)) {
         case PreviewStatus::Made: ++made; break;
         case PreviewStatus::Exists:
         case PreviewStatus::Encrypted:
         case PreviewStatus::Damaged: ++skipped; break;
         case PreviewStatus::NotWritten: ++failed; break;
+        case PreviewStatus::NoPdfModule: noModule = true; break;
         }
+        if (noModule)
+            break;
         ++done;
     }
     const bool cancelled = done < missing.size();
     progress.close();
+    if (noModule) {
+        // Every other document would fail alike.
+        msg.MsgBox(&m_editor, m_editor.NoPdfModuleText(), Buttons::OK | Icon::Critical, m_editor.messageTitle());
+        return;
+    }
     QString summary = QStringLiteral("Erzeugte Vorschaubilder: %1\nÜbersprungen (geschützt oder beschädigt): %2\n"
                                      "Fehlgeschlagen (nicht gespeichert): %3")
                           .arg(made)

@@ -132,7 +132,7 @@ namespace {
 
 QString Quoted(const QString &name) { return QStringLiteral("''") + name + QStringLiteral("''"); }
 
-QString PictureRefusal(const TemplatePicture &picture, const QString &name)
+QString PictureRefusal(const TemplatePicture &picture, const QString &name, const Editor &editor)
 {
     switch (picture.status) {
     case TemplatePicture::Ready:
@@ -155,6 +155,8 @@ QString PictureRefusal(const TemplatePicture &picture, const QString &name)
     case TemplatePicture::Damaged:
         return QStringLiteral("Das PDF-Dokument ") + Quoted(name)
             + QStringLiteral(" ist beschädigt oder enthält keine Seite.");
+    case TemplatePicture::NoPdfModule:
+        return editor.NoPdfModuleText();
     }
     return QString();
 }
@@ -205,10 +207,10 @@ void PowerOfAttorneyPage::replaceTemplate()
     if (name.isEmpty())
         return;
     BusyPointer busy;
-    const TemplatePicture picture = PrepareTemplatePicture(folder + name);
+    const TemplatePicture picture = PrepareTemplatePicture(folder + name, m_editor.services().pdf);
     if (picture.status != TemplatePicture::Ready) {
         busy.restore();
-        msg.MsgBox(&m_editor, PictureRefusal(picture, name), Buttons::OK | Icon::Exclamation, m_editor.messageTitle());
+        msg.MsgBox(&m_editor, PictureRefusal(picture, name, m_editor), Buttons::OK | Icon::Exclamation, m_editor.messageTitle());
         return;
     }
     const FormReplaceResult result = library.ReplacePowerOfAttorneyForm(n, picture.bytes);

@@ -34,7 +34,7 @@ share=$root/usr/share
 for f in vorlagen vorlagen-host APPRELAY.EXE vorlagen-einrichten; do
     [ -x "$prog/$f" ] || fail "$f fehlt oder ist nicht ausführbar."
 done
-for f in KORVENTIS.MAP Ordinalis.conf Standard/VORLAGEN.DAT Standard/DOCFORM0.DLL Standard/DOCFORM4.DLL \
+for f in libvorlagen-pdf.so KORVENTIS.MAP Ordinalis.conf Standard/VORLAGEN.DAT Standard/DOCFORM0.DLL Standard/DOCFORM4.DLL \
          Standard/Vorlagen/User.dat Standard/Vorlagen-Bibliothek.zip; do
     [ -f "$prog/$f" ] || fail "$f fehlt."
 done
@@ -57,6 +57,8 @@ grep -qx 'Icon=de.veltrano.vorlagen' "$desktop" || fail "Icon im Menüeintrag is
 grep -qx 'Download=file:///opt/veltrano/ordinalis/Standard/Vorlagen-Bibliothek.zip' "$prog/Ordinalis.conf" \
     || fail "Ordinalis.conf zeigt nicht auf das Archiv der Standardbibliothek."
 grep -q '^Depends:.*libqt6widgets6' "$work/control/control" || fail "Depends ohne die Qt-Bibliotheken."
+# Only the PDF module links Qt PDF; the package needs it all the same.
+grep -q '^Depends:.*libqt6pdf6' "$work/control/control" || fail "Depends ohne Qt PDF, das das PDF-Modul braucht."
 [ -x "$work/control/postinst" ] && [ -x "$work/control/postrm" ] || fail "postinst oder postrm fehlt."
 
 desktop-file-validate "$desktop"

@@ -6,6 +6,7 @@
 
 namespace vv {
 
+class PdfModule;
 class Registry;
 
 struct Services {
@@ -16,6 +17,7 @@ struct Services {
     ExitSeam *exit = nullptr;
     Registry *registry = nullptr;
     PrintDialogSeam *print = nullptr;
+    PdfModule *pdf = nullptr; // null: the one beside the program
 };
 
 } // namespace vv

@@ -1,56 +1,74 @@
 #include "PdfRender.h"
 
 #include "FileLock.h"
+#include "PdfDrawer.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QPainter>
-#include <QPdfDocument>
+#include <QLibrary>
 
 #include <cmath>
 #include <functional>
 
 namespace vv {
-namespace {
 
-QImage OnWhite(const QImage &page)
+PdfModule::PdfModule(const QString &folder)
 {
-    QImage out(page.size(), QImage::Format_RGB32);
-    out.fill(Qt::white);
-    QPainter p(&out);
-    p.drawImage(0, 0, page);
-    return out;
+    // An absolute name: the loader never searches for it.
+    if (!folder.isEmpty())
+        m_file = QFileInfo(folder + QLatin1Char('/') + FileName()).absoluteFilePath();
 }
 
-RenderedPage Render(const QString &pdf, const std::function<QSize(QSizeF)> &sizeFor)
+PdfModule::~PdfModule() = default;
+
+PdfModule &PdfModule::Program()
+{
+    // Without an application there is no program folder; the current folder
+    // must not stand in for it.
+    static PdfModule program(QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString());
+    return program;
+}
+
+QString PdfModule::FileName() { return QStringLiteral(VV_PDF_MODULE); }
+
+const PdfDrawer *PdfModule::drawer()
+{
+    if (m_drawer || m_file.isEmpty())
+        return m_drawer;
+    // A library object that failed once keeps failing: each try gets a new one.
+    auto library = std::make_unique<QLibrary>(m_file);
+    if (!library->load()) {
+        qWarning("%s", qPrintable(library->errorString()));
+        return nullptr;
+    }
+    const auto entry = reinterpret_cast<PdfDrawerEntry>(library->resolve(kPdfDrawerEntry));
+    m_drawer = entry ? entry(kPdfDrawerVersion) : nullptr;
+    if (!m_drawer) {
+        qWarning("%s: not the PDF module of this program", qPrintable(m_file));
+        library->unload();
+        return nullptr;
+    }
+    m_library = std::move(library);
+    return m_drawer;
+}
+
+namespace {
+
+RenderedPage Render(const QString &pdf, PdfModule *module, const std::function<QSize(QSizeF)> &sizeFor)
 {
     RenderedPage page;
     if (!QFileInfo(pdf).isFile())
         return page;
-    QPdfDocument document;
-    const QPdfDocument::Error error = document.load(pdf);
-    if (error == QPdfDocument::Error::IncorrectPassword || error == QPdfDocument::Error::UnsupportedSecurityScheme) {
-        page.status = RenderedPage::Encrypted;
+    const PdfDrawer *drawer = PdfModule::Or(module).drawer();
+    if (!drawer) {
+        page.status = RenderedPage::NoPdfModule;
         return page;
     }
-    if (error != QPdfDocument::Error::None || document.pageCount() < 1)
-        return page;
-    page.pages = document.pageCount();
-    const QSizeF points = document.pagePointSize(0);
-    if (points.width() <= 0 || points.height() <= 0)
-        return page;
-    const QSize size = sizeFor(points);
-    if (size.isEmpty())
-        return page;
-    const QImage drawn = document.render(0, size);
-    if (drawn.isNull())
-        return page;
-    page.image = OnWhite(drawn);
-    page.status = RenderedPage::Rendered;
-    return page;
+    return drawer->firstPage(pdf, sizeFor);
 }
 
 QByteArray Encoded(const QImage &image, const char *format, int quality = -1)
@@ -65,23 +83,25 @@ QByteArray Encoded(const QImage &image, const char *format, int quality = -1)
 
 } // namespace
 
-RenderedPage RenderFirstPage(const QString &pdf, int width)
+RenderedPage RenderFirstPage(const QString &pdf, int width, PdfModule *module)
 {
-    return Render(pdf, [width](QSizeF points) {
+    return Render(pdf, module, [width](QSizeF points) {
         const double height = width * points.height() / points.width();
         return QSize(width, qRound(qBound(1.0, height, 4.0 * width)));
     });
 }
 
-PreviewStatus MakePreview(const QString &pdf, const QString &jpg)
+PreviewStatus MakePreview(const QString &pdf, const QString &jpg, PdfModule *module)
 {
     if (QFileInfo::exists(jpg))
         return PreviewStatus::Exists;
-    const RenderedPage page = RenderFirstPage(pdf, kPreviewWidth);
-    if (page.status == RenderedPage::Encrypted)
-        return PreviewStatus::Encrypted;
-    if (page.status != RenderedPage::Rendered)
-        return PreviewStatus::Damaged;
+    const RenderedPage page = RenderFirstPage(pdf, kPreviewWidth, module);
+    switch (page.status) {
+    case RenderedPage::Rendered: break;
+    case RenderedPage::Encrypted: return PreviewStatus::Encrypted;
+    case RenderedPage::Damaged: return PreviewStatus::Damaged;
+    case RenderedPage::NoPdfModule: return PreviewStatus::NoPdfModule;
+    }
     const QByteArray bytes = Encoded(page.image, "jpeg", 85);
     // The check above and this write are not one step; a picture that came
     // in between is still not overwritten.
@@ -90,7 +110,7 @@ PreviewStatus MakePreview(const QString &pdf, const QString &jpg)
     return PreviewStatus::Made;
 }
 
-TemplatePicture PrepareTemplatePicture(const QString &source)
+TemplatePicture PrepareTemplatePicture(const QString &source, PdfModule *module)
 {
     TemplatePicture picture;
     QFile file(source);
@@ -99,15 +119,17 @@ TemplatePicture PrepareTemplatePicture(const QString &source)
     const QByteArray head = file.peek(5);
     if (head == "%PDF-") {
         file.close();
-        const RenderedPage page = Render(source, [](QSizeF points) {
+        const RenderedPage page = Render(source, module, [](QSizeF points) {
             const QSizeF pixels = points / 72.0 * kTemplateDpi;
             // Within the picture limit whatever the page's size.
             const double scale = qMin(1.0, std::sqrt(double(kMaxTemplatePixels) / (pixels.width() * pixels.height())));
             return QSize(qMax(1, qRound(pixels.width() * scale)), qMax(1, qRound(pixels.height() * scale)));
         });
-        if (page.status != RenderedPage::Rendered) {
-            picture.status = page.status == RenderedPage::Encrypted ? TemplatePicture::Encrypted : TemplatePicture::Damaged;
-            return picture;
+        switch (page.status) {
+        case RenderedPage::Rendered: break;
+        case RenderedPage::Encrypted: picture.status = TemplatePicture::Encrypted; return picture;
+        case RenderedPage::Damaged: picture.status = TemplatePicture::Damaged; return picture;
+        case RenderedPage::NoPdfModule: picture.status = TemplatePicture::NoPdfModule; return picture;
         }
         picture.bytes = Encoded(page.image, "png");
         picture.size = page.image.size();

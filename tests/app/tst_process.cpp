@@ -4,6 +4,7 @@
 #include "HostLink.h"
 #include "IniFiles.h"
 #include "Installation.h"
+#include "PdfRender.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -78,7 +79,7 @@ private slots:
         // A path with blanks, umlauts and quotes, as offices name their folders.
         m_install = m_tmp.path() + "/Geschäftsstelle \"Süd\" 'Vorlagen'";
         MakeInstallation(m_install);
-        for (const char *program : {"vorlagen", "vorlagen-host", "APPRELAY.EXE"})
+        for (const QString &program : QStringList{"vorlagen", "vorlagen-host", "APPRELAY.EXE", vv::PdfModule::FileName()})
             QVERIFY(QFile::copy(QStringLiteral(VV_INSTALL_DIR "/") + program, m_install + "/" + program));
     }
 
@@ -118,6 +119,18 @@ private slots:
         QCOMPARE(program->exitCode(), 0);
         QCOMPARE(ReadAll(user), before);
         QCOMPARE(QFileInfo(user).lastModified(), stamp);
+    }
+
+    // Qt PDF waits until a page is drawn, though its module lies beside the
+    // program: a start draws none.
+    void startWithoutQtPdf()
+    {
+        QProcess *program = startProgram();
+        QVERIFY(program);
+        const QByteArray maps = ReadAll(QStringLiteral("/proc/%1/maps").arg(program->processId()));
+        QVERIFY(maps.contains("libQt6Widgets"));
+        QVERIFY(!maps.contains("libQt6Pdf"));
+        QVERIFY(!maps.contains(vv::PdfModule::FileName().toUtf8()));
     }
 
     void secondStartActivatesTheFirstAndEnds()

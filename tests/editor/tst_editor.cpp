@@ -63,8 +63,9 @@ class TestEditor : public QObject {
     std::unique_ptr<vv::Root> m_root;
     int m_run = 0;
 
-    // A fresh installation, fakes and main window per test.
-    void makeRoot()
+    // A fresh installation, fakes and main window per test; without the PDF
+    // module the pages are drawn by nothing.
+    void makeRoot(bool pdfModule = true)
     {
         m_root.reset();
         m_install = m_tmp.path() + "/inst" + QString::number(++m_run);
@@ -72,6 +73,8 @@ class TestEditor : public QObject {
         for (int n = 0; n < 5; ++n)
             WriteSolidPicture(m_install + QString("/DOCFORM%1.DLL").arg(n), n % 2 ? kGifColour : kJpgColour, "PNG");
         m_fakes = std::make_unique<FakeServices>(m_install + "-fakes");
+        if (!pdfModule)
+            m_fakes->pdf = std::make_unique<vv::PdfModule>(m_install + "-ohne-pdf");
         m_root = std::make_unique<vv::Root>(m_install, m_fakes->services());
         QVERIFY(m_root->Load());
         m_root->show();
@@ -487,6 +490,43 @@ private slots:
                                         "Fehlgeschlagen (nicht gespeichert): 0|64| Veltrano Vorlagen-Bibliothek"));
         QCOMPARE(ColourName(QImage(m_templates + "/Steuern/Ohne.jpg").pixelColor(5, 5)), QChar('r'));
         QVERIFY(!QFileInfo::exists(m_templates + "/Verträge/Mietvertrag.jpg"));
+    }
+
+    // Without the PDF module the preview maker and a PDF template say so and
+    // write nothing; a picture template needs no module.
+    void noPdfModule()
+    {
+        makeRoot(false);
+        const QString pdf = m_templates + "/Steuern/Ohne.pdf";
+        {
+            QPdfWriter writer(pdf);
+            QPainter p(&writer);
+            p.fillRect(QRect(0, 0, writer.width(), writer.height()), kJpgColour);
+        }
+        const QString problem = "Die PDF-Darstellung des Programms (" + m_install + "-ohne-pdf/"
+            + vv::PdfModule::FileName() + ") fehlt oder lässt sich nicht laden; PDF-Seiten können nicht gezeichnet "
+            "werden. Bitte installieren Sie das Programm neu.|16| Veltrano Vorlagen-Bibliothek";
+        vv::Editor *editor = open("5");
+        Click(editor, "bVorschauErzeugen");
+        QCOMPARE(onlyMessage(), problem);
+        QVERIFY(!QFileInfo::exists(m_templates + "/Steuern/Ohne.jpg"));
+
+        QTest::mouseClick(child<QPushButton>("bTabs4"), Qt::LeftButton);
+        const QString form = m_install + "/DOCFORM0.DLL";
+        const QByteArray old = ReadAll(form);
+        m_fakes->msg.shown.clear();
+        m_fakes->fileDialog.choices << pdf;
+        Click(editor, "bDocReplace");
+        QCOMPARE(onlyMessage(), QString(problem).replace("|16|", "|48|"));
+        QCOMPARE(ReadAll(form), old);
+
+        m_fakes->msg.shown.clear();
+        QVERIFY(QDir().mkpath(m_install + "-quelle"));
+        WriteSolidPicture(m_install + "-quelle/neu.bmp", kFallbackColour, "BMP");
+        m_fakes->fileDialog.choices << m_install + "-quelle/neu.bmp";
+        Click(editor, "bDocReplace");
+        QCOMPARE(m_fakes->msg.shown.size(), 0);
+        QCOMPARE(ReadAll(form), ReadAll(m_install + "-quelle/neu.bmp"));
     }
 
     // The folders come from the settings store through the model.

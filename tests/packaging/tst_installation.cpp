@@ -3,6 +3,7 @@
 // installed archive, and a second installation must keep the office's library.
 
 #include "HostLink.h"
+#include "PdfRender.h"
 #include "Registry.h"
 #include "Settings.h"
 #include "TestSupport.h"
@@ -173,6 +174,13 @@ private slots:
         QVERIFY2(Install(prefix, &out) == 0, qPrintable(out));
         QCOMPARE(ReadAll(user), standard + "[INFO]\r\nGeändert.pdf=von Hand\r\n");
         QCOMPARE(ReadAll(program + QStringLiteral("/Standard/Vorlagen/User.dat")), standard);
+
+        // The PDF module lies where the installed program looks for it and
+        // draws the standard library's documents.
+        vv::PdfModule pdf(program);
+        QCOMPARE(QFileInfo(pdf.file()).dir().path(), program);
+        const QString document = program + QStringLiteral("/Standard/Vorlagen/Vollmachten/Vollmacht_Allgemein.pdf");
+        QCOMPARE(vv::RenderFirstPage(document, 100, &pdf).status, vv::RenderedPage::Rendered);
 
         // The installed program runs there and a host ends it.
         QProcess vorlagen;

@@ -105,6 +105,7 @@ vv::Services FakeServices::services()
     s.exit = &exit;
     s.registry = registry.get();
     s.print = &print;
+    s.pdf = pdf.get();
     return s;
 }
 

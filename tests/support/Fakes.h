@@ -2,6 +2,7 @@
 // Scripted stand-ins for every seam: they record what the program asked and
 // answer from queues the test fills, so no real dialog or program ever opens.
 
+#include "PdfRender.h"
 #include "Registry.h"
 #include "Services.h"
 
@@ -116,6 +117,7 @@ struct FakeServices {
     FakeExit exit;
     FakePrintDialog print;
     std::unique_ptr<vv::Registry> registry;
+    std::unique_ptr<vv::PdfModule> pdf; // null: the one beside the test program
 };
 
 } // namespace vvtest
