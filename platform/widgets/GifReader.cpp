@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace vv {
@@ -159,12 +160,45 @@ private:
     bool done_ = false;
 };
 
+// A frame as wide as the screen at its top left, not interlaced: its pixels
+// follow one another in the picture's memory, so a string already written
+// can be copied from where it was written.
+class Linear {
+public:
+    explicit Linear(QImage &image)
+        : bits_(reinterpret_cast<QRgb *>(image.bits())), end_(qsizetype(image.width()) * image.height())
+    {
+    }
+
+    bool Done() const { return at_ >= end_; }
+    QRgb *Bits() const { return bits_; }
+    qsizetype At() const { return at_; }
+    qsizetype Room() const { return end_ - at_; }
+    void Advance(qsizetype n) { at_ += n; }
+
+    void Put(const QRgb *pixels, int n)
+    {
+        const qsizetype shown = qMin<qsizetype>(n, Room());
+        std::memcpy(bits_ + at_, pixels, size_t(shown) * sizeof(QRgb));
+        at_ += shown;
+    }
+
+    // What no data reached.
+    void ClearRest(QRgb fill) { std::fill(bits_ + at_, bits_ + end_, fill); }
+
+private:
+    QRgb *bits_;
+    qsizetype end_;
+    qsizetype at_ = 0;
+};
+
 // The frame's LZW data. Codes are read as Qt reads them: a code at or above
 // the next free one repeats the previous string plus its first pixel, the
 // first code after a clear may be any code and is taken as a pixel, and a
 // string that runs into an undefined code or a loop ends the picture there.
 // Strings whose codes all lead back to earlier ones (every string of a valid
-// file) are written backwards straight into the picture.
+// file) are written without those checks: copied from where they were
+// written before into a linear frame, else backwards down their chain.
 class Lzw {
 public:
     Lzw(int minimumSize, const QRgb *colours) : minimum_(minimumSize), colours_(colours)
@@ -175,7 +209,8 @@ public:
     }
 
     // False when a string cannot be resolved.
-    bool Decode(const uchar *data, const uchar *end, Rows &rows)
+    template <class Out>
+    bool Decode(const uchar *data, const uchar *end, Out &out)
     {
         uint32_t acc = 0;
         int bits = 0;
@@ -198,11 +233,14 @@ public:
             if (needFirst_) {
                 first_ = previous_ = code;
                 const QRgb pixel = colours_[code & 0xff];
-                rows.Put(&pixel, 1);
+                Mark(out, 1);
+                out.Put(&pixel, 1);
+                previousAt_ = lastAt_;
+                previousWhole_ = lastWhole_;
                 needFirst_ = false;
                 continue;
             }
-            if (!String(code, rows))
+            if (!String(code, out))
                 return false;
         }
     }
@@ -223,40 +261,83 @@ private:
     int Length(int code) const { return Literal(code) ? 1 : length_[code]; }
     int FirstPixel(int code) const { return Literal(code) ? code : firstPixel_[code]; }
 
-    bool String(int code, Rows &rows)
+    // Where the string about to be written starts; entries made from it
+    // are found there.
+    template <class Out>
+    void Mark(const Out &out, int n)
+    {
+        if constexpr (std::is_same_v<Out, Linear>) {
+            lastAt_ = out.At();
+            lastWhole_ = n <= out.Room();
+        }
+    }
+
+    // code's string, plus tail when repeat, n pixels in all.
+    void Walk(QRgb *to, int code, bool repeat, int tail) const
+    {
+        QRgb *p = to + Length(code);
+        if (repeat)
+            *p = colours_[tail & 0xff];
+        while (code >= firstEntry_) {
+            *--p = colour_[code];
+            code = prefix_[code];
+        }
+        *--p = colours_[code & 0xff];
+    }
+
+    void SoundString(int code, bool repeat, int tail, Rows &rows)
+    {
+        const int n = Length(code) + (repeat ? 1 : 0);
+        if (rows.Done())
+            return;
+        if (QRgb *direct = rows.Direct(n)) {
+            Walk(direct, code, repeat, tail);
+            rows.Advance(n);
+        } else {
+            Walk(scratch_, code, repeat, tail);
+            rows.Put(scratch_, n);
+        }
+    }
+
+    void SoundString(int code, bool repeat, int tail, Linear &out)
+    {
+        const int length = Length(code);
+        const int n = length + (repeat ? 1 : 0);
+        const qsizetype at = out.At();
+        Mark(out, n);
+        if (out.Done())
+            return;
+        // A repeat copies the string just written; an entry, the string it was
+        // made of; both lie wholly before this one.
+        const qsizetype from = repeat ? previousAt_ : Literal(code) ? -1 : at_[code];
+        if (from < 0 || (repeat && !previousWhole_)) {
+            Walk(scratch_, code, repeat, tail);
+            out.Put(scratch_, n);
+            return;
+        }
+        QRgb *bits = out.Bits();
+        const qsizetype room = out.Room();
+        std::memcpy(bits + at, bits + from, size_t(qMin<qsizetype>(length, room)) * sizeof(QRgb));
+        if (repeat && room > length)
+            bits[at + length] = colours_[tail & 0xff];
+        out.Advance(qMin<qsizetype>(n, room));
+    }
+
+    template <class Out>
+    bool String(int code, Out &out)
     {
         const int incoming = code;
         const bool repeat = code >= next_;
         const int tail = first_;
         if (repeat)
             code = previous_;
-        int n = 0;
-        QRgb *out = nullptr;
         if (Sound(code)) {
-            n = Length(code) + (repeat ? 1 : 0);
-            QRgb *direct = rows.Done() ? nullptr : rows.Direct(n);
-            out = direct ? direct : scratch_;
-            if (!rows.Done()) {
-                QRgb *p = out + Length(code);
-                if (repeat)
-                    *p = colours_[tail & 0xff];
-                int c = code;
-                while (c >= firstEntry_) {
-                    *--p = colour_[c];
-                    c = prefix_[c];
-                }
-                *--p = colours_[c & 0xff];
-            }
+            SoundString(code, repeat, tail, out);
             first_ = FirstPixel(code);
-            if (direct) {
-                AddEntry();
-                previous_ = incoming;
-                rows.Advance(n);
-                return true;
-            }
         } else {
             // Walked as Qt walks it, with its checks.
             int stack[kLongestChain + 2];
+            int n = 0;
             if (repeat)
                 stack[n++] = tail;
             while (code >= firstEntry_) {
@@ -271,11 +352,13 @@ private:
             first_ = code;
             for (int i = 0; i < n; ++i)
                 scratch_[i] = colours_[stack[n - 1 - i] & 0xff];
-            out = scratch_;
+            Mark(out, n);
+            out.Put(scratch_, n);
         }
         AddEntry();
         previous_ = incoming;
-        rows.Put(out, n);
+        previousAt_ = lastAt_;
+        previousWhole_ = lastWhole_;
         return true;
     }
 
@@ -291,6 +374,9 @@ private:
         if (sound_[e]) {
             length_[e] = uint16_t(Length(previous_) + 1);
             firstPixel_[e] = uint16_t(FirstPixel(previous_));
+            // The previous string and the first pixel after it, when both
+            // were written.
+            at_[e] = previousWhole_ ? previousAt_ : -1;
         }
         ++next_;
         if (next_ >= limit_ && limit_ < kCodes) {
@@ -305,12 +391,17 @@ private:
     int size_ = 0, next_ = 0, limit_ = 0;
     bool needFirst_ = true;
     int first_ = 0, previous_ = 0;
+    // Linear frames: where the last and the previous string start, and
+    // whether they were written whole.
+    qsizetype lastAt_ = -1, previousAt_ = -1;
+    bool lastWhole_ = false, previousWhole_ = false;
     uint16_t prefix_[kCodes] = {};
     uint8_t suffix_[kCodes] = {};
     QRgb colour_[kCodes] = {};
     bool sound_[kCodes] = {};
     uint16_t length_[kCodes] = {};
     uint16_t firstPixel_[kCodes] = {};
+    qsizetype at_[kCodes] = {};
     QRgb scratch_[kLongestChain + 2];
 };
 
@@ -449,14 +540,26 @@ GifPicture DecodeGif(QByteArrayView bytes)
         fill = colours[transparent];
     else if (partial && background >= 0)
         fill = colours[background];
-    for (int y = 0; y < screenHeight; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        std::fill(line, line + screenWidth, fill);
+    const bool linear = !interlaced && frame.x() == 0 && frame.y() == 0 && frame.width() == screenWidth
+                        && image.bytesPerLine() == qsizetype(screenWidth) * qsizetype(sizeof(QRgb));
+    if (!linear || partial) {
+        for (int y = 0; y < screenHeight; ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            std::fill(line, line + screenWidth, fill);
+        }
     }
 
-    Rows rows(image, frame, interlaced, transparent >= 0);
     const auto lzw = std::make_unique<Lzw>(*minimum, colours);
-    const bool resolved = lzw->Decode(data.data(), data.data() + data.size(), rows);
+    bool resolved = false;
+    if (linear) {
+        Linear out(image);
+        resolved = lzw->Decode(data.data(), data.data() + data.size(), out);
+        if (!partial)
+            out.ClearRest(fill);
+    } else {
+        Rows rows(image, frame, interlaced, transparent >= 0);
+        resolved = lzw->Decode(data.data(), data.data() + data.size(), rows);
+    }
 
     result.image = image;
     result.frame = frame;
