@@ -6,10 +6,6 @@
 #include <QImageReader>
 #include <QLabel>
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 namespace vv {
 namespace {
 
@@ -124,79 +120,6 @@ QImage Shrunk(const QImage &image, const QSize &size)
     return picked.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-// What a smooth scale gives an opaque picture at most four times as large,
-// give or take a step of rounding, at a fraction of its cost: each pixel the
-// exact average of the area it covers, summed row by row in integers. A row
-// equal to the one above (a form is mostly blank paper) is summed once.
-bool Averages(const QImage &image, const QSize &size)
-{
-    return image.format() == QImage::Format_RGB32 && size.width() <= image.width() && size.height() <= image.height()
-           && image.width() <= 4 * size.width() && image.height() <= 4 * size.height();
-}
-
-QImage Averaged(const QImage &image, const QSize &size)
-{
-    const int sw = image.width(), sh = image.height(), dw = size.width(), dh = size.height();
-    // A source pixel is dw units wide, a target pixel sw: each source column
-    // gives `first` of its units to `column` and the rest to the next.
-    struct Share {
-        int column, first;
-    };
-    std::vector<Share> across(static_cast<size_t>(sw));
-    for (int x = 0; x < sw; ++x) {
-        const qint64 start = qint64(x) * dw;
-        const int column = int(start / sw);
-        across[size_t(x)] = {column, int(qMin<qint64>(dw, qint64(column + 1) * sw - start))};
-    }
-    std::vector<quint32> row(3 * size_t(dw) + 3);
-    std::vector<quint64> current(3 * size_t(dw)), next(3 * size_t(dw));
-    QImage out(size, QImage::Format_RGB32);
-    const quint64 total = quint64(sw) * quint64(sh);
-    auto finish = [&](int y) {
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        for (int x = 0; x < dw; ++x) {
-            const quint64 *sum = &current[3 * size_t(x)];
-            line[x] = qRgb(int((sum[0] + total / 2) / total), int((sum[1] + total / 2) / total),
-                           int((sum[2] + total / 2) / total));
-        }
-        std::swap(current, next);
-        std::fill(next.begin(), next.end(), 0);
-    };
-
-    int target = 0;
-    for (int y = 0; y < sh; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        if (y == 0 || std::memcmp(line, image.constScanLine(y - 1), size_t(sw) * sizeof(QRgb)) != 0) {
-            std::fill(row.begin(), row.end(), 0);
-            for (int x = 0; x < sw; ++x) {
-                const QRgb p = line[x];
-                const Share share = across[size_t(x)];
-                const quint32 r = quint32(qRed(p)), g = quint32(qGreen(p)), b = quint32(qBlue(p));
-                quint32 *to = &row[3 * size_t(share.column)];
-                const quint32 rest = quint32(dw - share.first);
-                to[0] += r * quint32(share.first);
-                to[1] += g * quint32(share.first);
-                to[2] += b * quint32(share.first);
-                to[3] += r * rest;
-                to[4] += g * rest;
-                to[5] += b * rest;
-            }
-        }
-        const qint64 start = qint64(y) * dh;
-        const int into = int(start / sh);
-        while (target < into)
-            finish(target++);
-        const quint64 first = quint64(qMin<qint64>(dh, qint64(into + 1) * sh - start)), rest = quint64(dh) - first;
-        for (size_t i = 0; i < current.size(); ++i) {
-            current[i] += row[i] * first;
-            next[i] += row[i] * rest;
-        }
-    }
-    while (target < dh)
-        finish(target++);
-    return out;
-}
-
 } // namespace
 
 QImage ReadPicture(const QString &file, const QSize &shownAt)
@@ -208,9 +131,7 @@ QImage ReadPicture(const QString &file, const QSize &shownAt)
     if (format == "gif" && device.size() <= kLargestGif) {
         const QImage whole = DecodeGif(device.read(device.size())).image;
         const bool fits = shownAt.isEmpty() || (whole.width() <= shownAt.width() && whole.height() <= shownAt.height());
-        if (whole.isNull() || fits)
-            return whole;
-        return Averages(whole, shownAt) ? Averaged(whole, shownAt) : Shrunk(whole, shownAt);
+        return whole.isNull() || fits ? whole : Shrunk(whole, shownAt);
     }
 
     // Told the format, Qt loads that one plugin instead of asking them all.

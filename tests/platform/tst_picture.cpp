@@ -148,48 +148,6 @@ private slots:
         QVERIFY2(grey > 100 && grey < 230, qPrintable(QString::number(grey)));
     }
 
-    // Opaque GIFs up to four times the size they are shown at are averaged
-    // by area: what a smooth scale shows, within one step of rounding.
-    void averagesAsSmoothScale_data()
-    {
-        QTest::addColumn<QImage>("picture");
-        QTest::addColumn<QSize>("shownAt");
-        QImage form(300, 420, QImage::Format_RGB32);
-        form.fill(Qt::white);
-        for (int y = 20; y < 400; y += 7)
-            for (int x = 15 + y % 11; x < 285; ++x)
-                form.setPixel(x, y, y % 3 ? qRgb(0, 0, 0) : qRgb(200, 30, 30));
-        QImage colours(211, 157, QImage::Format_RGB32);
-        for (int y = 0; y < colours.height(); ++y)
-            for (int x = 0; x < colours.width(); ++x)
-                colours.setPixel(x, y, qRgb((x * 7) % 256, (y * 13) % 256, ((x ^ y) * 5) % 256));
-        QTest::newRow("form, as the demo shows it") << form << QSize(183, 257);
-        QTest::newRow("form, a quarter") << form << QSize(75, 105);
-        QTest::newRow("form, one axis only") << form << QSize(300, 200);
-        QTest::newRow("form, to not quite a quarter") << form << QSize(80, 110);
-        QTest::newRow("many colours, odd sizes") << colours << QSize(97, 61);
-        QTest::newRow("many colours, one less") << colours << QSize(210, 156);
-    }
-
-    void averagesAsSmoothScale()
-    {
-        QFETCH(QImage, picture);
-        QFETCH(QSize, shownAt);
-        const QString path = root_.filePath("averaged.gif");
-        QVERIFY(vv::WriteGif(picture, path));
-        const QImage written = vv::ReadPicture(path);
-        const QImage smooth = written.scaled(shownAt, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const QImage averaged = vv::ReadPicture(path, shownAt);
-        QCOMPARE(averaged.size(), shownAt);
-        int worst = 0;
-        for (int y = 0; y < shownAt.height(); ++y)
-            for (int x = 0; x < shownAt.width(); ++x) {
-                const QRgb a = averaged.pixel(x, y), b = smooth.pixel(x, y);
-                worst = qMax(worst, qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b)))));
-            }
-        QVERIFY2(worst <= 1, qPrintable(QString::number(worst)));
-    }
-
 private:
     QTemporaryDir root_;
 };
