@@ -2,8 +2,8 @@
 
 #include <QImageReader>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <type_traits>
