@@ -1,11 +1,31 @@
 #include "Picture.h"
 
+#include "GifReader.h"
+
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
 
 namespace vv {
 namespace {
+
+// Larger GIFs are left to Qt's reader, which reads them piece by piece.
+constexpr qint64 kLargestGif = 64 << 20;
+
+// The formats previews and templates come in, by their first bytes; empty
+// for anything else, which Qt then recognises as it can.
+QByteArray FormatOf(const QByteArray &head)
+{
+    if (IsGif(head))
+        return "gif";
+    if (head.startsWith("\x89PNG\r\n\x1a\n"))
+        return "png";
+    if (head.startsWith("\xFF\xD8\xFF"))
+        return "jpeg";
+    if (head.startsWith("BM"))
+        return "bmp";
+    return {};
+}
 
 // Qt's readers that scale while decoding, holding a few rows instead of the
 // whole picture: JPEG (libjpeg decodes at an eighth at the least; a
@@ -104,8 +124,22 @@ QImage Shrunk(const QImage &image, const QSize &size)
 
 QImage ReadPicture(const QString &file, const QSize &shownAt)
 {
-    QImageReader reader(file);
-    reader.setDecideFormatFromContent(true);
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly))
+        return QImage();
+    const QByteArray format = FormatOf(device.peek(8));
+    if (format == "gif" && device.size() <= kLargestGif) {
+        const QImage whole = DecodeGif(device.read(device.size())).image;
+        const bool fits = shownAt.isEmpty() || (whole.width() <= shownAt.width() && whole.height() <= shownAt.height());
+        return whole.isNull() || fits ? whole : Shrunk(whole, shownAt);
+    }
+
+    // Told the format, Qt loads that one plugin instead of asking them all.
+    QImageReader reader(&device, format);
+    if (format.isEmpty())
+        reader.setDecideFormatFromContent(true);
+    else
+        reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();
     if (shownAt.isEmpty() || !size.isValid()
         || (size.width() <= shownAt.width() && size.height() <= shownAt.height()))

@@ -152,7 +152,7 @@ private:
     int bits_ = 0;
 };
 
-QByteArray Lzw(const std::vector<uint8_t> &pixels, int minCodeSize)
+QByteArray Lzw(const std::vector<uint8_t> &pixels, int minCodeSize, const GifLayout &layout)
 {
     const int clear = 1 << minCodeSize;
     const int end = clear + 1;
@@ -183,7 +183,7 @@ QByteArray Lzw(const std::vector<uint8_t> &pixels, int minCodeSize)
             // the code just added no longer fits.
             if (next > (1 << width) && width < 12)
                 ++width;
-        } else {
+        } else if (layout.clearWhenFull) {
             out.Write(clear, width);
             for (size_t s : used)
                 child[s] = 0;
@@ -194,7 +194,8 @@ QByteArray Lzw(const std::vector<uint8_t> &pixels, int minCodeSize)
         prefix = k;
     }
     out.Write(prefix, width);
-    out.Write(end, width);
+    if (layout.endCode)
+        out.Write(end, width);
     return out.Finish();
 }
 
@@ -204,9 +205,30 @@ void PutWord(QByteArray &out, int value)
     out.append(char((value >> 8) & 0xff));
 }
 
+// Rows in the order of the four interlace passes.
+std::vector<uint8_t> Interlaced(const std::vector<uint8_t> &pixels, int w, int h)
+{
+    std::vector<uint8_t> out;
+    out.reserve(pixels.size());
+    for (const auto &[first, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+        for (int y = first; y < h; y += step)
+            out.insert(out.end(), pixels.begin() + qsizetype(y) * w, pixels.begin() + qsizetype(y + 1) * w);
+    return out;
+}
+
+void PutPalette(QByteArray &out, const std::vector<QRgb> &palette, int bits)
+{
+    for (int i = 0; i < (1 << bits); ++i) {
+        const QRgb c = i < int(palette.size()) ? palette[i] : qRgb(0, 0, 0);
+        out.append(char(qRed(c)));
+        out.append(char(qGreen(c)));
+        out.append(char(qBlue(c)));
+    }
+}
+
 } // namespace
 
-QByteArray EncodeGif(const QImage &image)
+QByteArray EncodeGif(const QImage &image, const GifLayout &layout)
 {
     if (image.isNull() || image.width() > 0xffff || image.height() > 0xffff)
         return {};
@@ -215,20 +237,18 @@ QByteArray EncodeGif(const QImage &image)
     int bits = 1;
     while ((1 << bits) < int(indexed.palette.size()))
         ++bits;
-    const int minCodeSize = bits < 2 ? 2 : bits;
+    const int minCodeSize = qMax(layout.minCodeSize, qMax(2, bits));
+    const QSize screen = layout.screen.isEmpty() ? image.size() : layout.screen;
+    const char table = char(0x80 | ((bits - 1) << 4) | (bits - 1));
 
-    QByteArray gif("GIF89a");
-    PutWord(gif, image.width());
-    PutWord(gif, image.height());
-    gif.append(char(0x80 | ((bits - 1) << 4) | (bits - 1))); // global table
-    gif.append('\0'); // background colour index
+    QByteArray gif(layout.gif87 ? "GIF87a" : "GIF89a");
+    PutWord(gif, screen.width());
+    PutWord(gif, screen.height());
+    gif.append(layout.localPalette ? '\0' : table);
+    gif.append(char(layout.background));
     gif.append('\0'); // square pixels
-    for (int i = 0; i < (1 << bits); ++i) {
-        const QRgb c = i < int(indexed.palette.size()) ? indexed.palette[i] : qRgb(0, 0, 0);
-        gif.append(char(qRed(c)));
-        gif.append(char(qGreen(c)));
-        gif.append(char(qBlue(c)));
-    }
+    if (!layout.localPalette)
+        PutPalette(gif, indexed.palette, bits);
     if (indexed.transparent >= 0) {
         gif.append("\x21\xf9\x04\x01", 4); // graphic control, transparency on
         PutWord(gif, 0); // no delay
@@ -236,14 +256,18 @@ QByteArray EncodeGif(const QImage &image)
         gif.append('\0');
     }
     gif.append('\x2c'); // image descriptor
-    PutWord(gif, 0);
-    PutWord(gif, 0);
+    PutWord(gif, layout.offset.x());
+    PutWord(gif, layout.offset.y());
     PutWord(gif, image.width());
     PutWord(gif, image.height());
-    gif.append('\0'); // no local table, not interlaced
+    gif.append(char((layout.localPalette ? table & 0x87 : 0) | (layout.interlaced ? 0x40 : 0)));
+    if (layout.localPalette)
+        PutPalette(gif, indexed.palette, bits);
 
     gif.append(char(minCodeSize));
-    const QByteArray data = Lzw(indexed.pixels, minCodeSize);
+    const QByteArray data = Lzw(layout.interlaced ? Interlaced(indexed.pixels, image.width(), image.height())
+                                                  : indexed.pixels,
+                                minCodeSize, layout);
     for (qsizetype pos = 0; pos < data.size(); pos += 255) {
         const qsizetype n = qMin<qsizetype>(255, data.size() - pos);
         gif.append(char(n));
