@@ -27,6 +27,12 @@ QByteArray FormatOf(const QByteArray &head)
     return {};
 }
 
+// Whether a picture of this size is shown as it is: nothing to shrink.
+bool ShownWhole(const QSize &size, const QSize &shownAt)
+{
+    return shownAt.isEmpty() || (size.width() <= shownAt.width() && size.height() <= shownAt.height());
+}
+
 // Qt's readers that scale while decoding, holding a few rows instead of the
 // whole picture: JPEG (libjpeg decodes at an eighth at the least; a
 // progressive one excepted) and PNG with 8-bit colour channels.
@@ -130,8 +136,7 @@ QImage ReadPicture(const QString &file, const QSize &shownAt)
     const QByteArray format = FormatOf(device.peek(8));
     if (format == "gif" && device.size() <= kLargestGif) {
         const QImage whole = DecodeGif(device.read(device.size())).image;
-        const bool fits = shownAt.isEmpty() || (whole.width() <= shownAt.width() && whole.height() <= shownAt.height());
-        return whole.isNull() || fits ? whole : Shrunk(whole, shownAt);
+        return whole.isNull() || ShownWhole(whole.size(), shownAt) ? whole : Shrunk(whole, shownAt);
     }
 
     // Told the format, Qt loads that one plugin instead of asking them all.
@@ -141,8 +146,7 @@ QImage ReadPicture(const QString &file, const QSize &shownAt)
     else
         reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();
-    if (shownAt.isEmpty() || !size.isValid()
-        || (size.width() <= shownAt.width() && size.height() <= shownAt.height()))
+    if (!size.isValid() || ShownWhole(size, shownAt))
         return reader.read();
     if (ScalesWhileDecoding(reader)) {
         // Within the same limit as a picture decoded whole.
